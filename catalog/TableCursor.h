@@ -1,0 +1,155 @@
+#pragma once
+// An open view of one table file with a current row, begin and end flags, a record number
+// and a record count. Cursors on the same file share one connection and see each other's
+// posted rows at once; each keeps only its own position, never a copy of the table.
+
+#include "catalog/CatalogRecord.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+class TTableFile;
+
+enum class TCursorState { Inactive, Browse, Edit, Insert };
+
+// What a cursor tells its listeners (the data source). The data-change event follows from
+// Opened, RecordMoved, RecordsChanged and FieldChanged; the others only update widgets.
+enum class TCursorEvent {
+    Opened,         // inactive to browse, fields bound
+    Closed,         // browse/edit/insert to inactive
+    StateChanged,   // browse, edit or insert entered (always followed by its data event)
+    RecordMoved,    // First, Last, or a move that moved or set a flag
+    RecordsChanged, // Insert, Append, Edit, Post, Cancel, Delete, Refresh
+    FieldChanged,   // a field's value was assigned; the field index comes with it
+    CollectPending, // bound widgets write their pending text into the fields now
+};
+
+class TCursorListener {
+public:
+    virtual void CursorNotified(TCursorEvent event, int field) = 0;
+
+protected:
+    ~TCursorListener() = default;
+};
+
+class TTableCursor {
+public:
+    // `name` is the component name put before the cursor layer's own error texts.
+    explicit TTableCursor(QString name);
+    ~TTableCursor();
+    TTableCursor(const TTableCursor&) = delete;
+    TTableCursor& operator=(const TTableCursor&) = delete;
+
+    const QString& Name() const { return ComponentName; }
+
+    const QString& TableName() const { return FileName; }
+    void SetTableName(const QString& path);
+
+    bool Active() const { return CursorState != TCursorState::Inactive; }
+    void SetActive(bool active);
+    void Open() { SetActive(true); }
+    void Close() { SetActive(false); }
+    TCursorState State() const { return CursorState; }
+
+    // Deletes every row of the file named by TableName; refused while any cursor of this
+    // process is open on that file.
+    void EmptyTable();
+
+    void First();
+    void Last();
+    void Next() { MoveBy(1); }
+    void Prior() { MoveBy(-1); }
+    int MoveBy(qint64 distance); // returns how many rows it moved, signed
+    void SetRecNo(qint64 recordNumber);
+    bool Bof() const { return AtBegin; }
+    bool Eof() const { return AtEnd; }
+
+    // 0 on an empty table, -1 while inserting.
+    qint64 RecNo() const;
+    // A row being inserted is not counted until it is posted.
+    qint64 RecordCount() const;
+
+    int FieldCount() const { return CatalogFieldCount; }
+    QString FieldName(int field) const { return QString::fromLatin1(CatalogFieldNames[field]); }
+    int FieldIndex(const QString& name) const; // -1 when the table lacks it
+    int FieldByName(const QString& name) const; // throws "Field '%s' not found"
+    int FieldSize(int field) const;             // declared size in characters
+    bool IsValidChar(int field, QChar character) const;
+    QString FieldText(int field) const;
+    QString FieldText(const QString& name) const { return FieldText(FieldByName(name)); }
+    void SetFieldText(int field, const QString& text);
+    void SetFieldText(const QString& name, const QString& text) {
+        SetFieldText(FieldByName(name), text);
+    }
+    bool Modified() const { return RecordModified; }
+
+    bool CanModify() const;
+    void Insert();
+    void Append();
+    void Edit();
+    void Post();
+    void Cancel();
+    void Delete();
+    void Refresh();
+    void AppendRecord(const QStringList& values);
+
+    // Display order for a grid: the rows plus, while inserting, the new row at
+    // InsertPosition(). Reading a shown row never moves the cursor.
+    qint64 RowCountWithInsert() const;
+    qint64 CurrentPosition() const; // 1-based place of the current row in that order
+    QString RowText(qint64 position, int field) const;
+
+    void AddListener(TCursorListener* listener);
+    void RemoveListener(TCursorListener* listener);
+
+private:
+    friend class TBulkTransaction;
+
+    void RequireActive() const;
+    void RequireNotEmpty() const;
+    [[noreturn]] void Fail(const QString& message) const;
+    void Notify(TCursorEvent event, int field = -1);
+    void CheckBrowseMode();
+    void Resynchronise() const;
+    void LoadBuffer();
+    void SetState(TCursorState state);
+    void PositionAt(qint64 recordNumber);
+
+    QString ComponentName;
+    QString FileName;
+    std::shared_ptr<TTableFile> File;
+    TCursorState CursorState = TCursorState::Inactive;
+    bool AtBegin = false;
+    bool AtEnd = false;
+
+    // Position: record number and rowid, re-synchronised when another cursor wrote.
+    mutable qint64 RecordNumber = 0;
+    mutable qint64 RowId = 0;
+    mutable quint64 SeenGeneration = 0;
+
+    // The row being edited or inserted.
+    QStringList Buffer;
+    bool RecordModified = false;
+    qint64 InsertPosition = 0;
+    bool SavedBof = false;
+    bool SavedEof = false;
+
+    std::vector<TCursorListener*> Listeners;
+};
+
+// All rows or none: appends made through cursors on `cursor`'s file between construction
+// and Commit() are one transaction; destroying it uncommitted rolls them back.
+class TBulkTransaction {
+public:
+    explicit TBulkTransaction(TTableCursor& cursor);
+    ~TBulkTransaction();
+    TBulkTransaction(const TBulkTransaction&) = delete;
+    TBulkTransaction& operator=(const TBulkTransaction&) = delete;
+    void Commit();
+
+private:
+    std::shared_ptr<TTableFile> File;
+    bool Done = false;
+};
