@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -73,9 +74,9 @@ public:
 
     int FieldCount() const { return CatalogFieldCount; }
     QString FieldName(int field) const { return QString::fromLatin1(CatalogFieldNames[field]); }
-    int FieldIndex(const QString& name) const; // -1 when the table lacks it
-    int FieldByName(const QString& name) const; // throws "Field '%s' not found"
-    int FieldSize(int field) const;             // declared size in characters
+    int FieldIndex(const QString& name) const;                      // -1 when the table lacks it
+    int FieldByName(const QString& name) const;                     // throws "Field '%s' not found"
+    int FieldSize(int field) const { return Sizes[size_t(field)]; } // declared, in characters
     bool IsValidChar(int field, QChar character) const;
     QString FieldText(int field) const;
     QString FieldText(const QString& name) const { return FieldText(FieldByName(name)); }
@@ -120,6 +121,7 @@ private:
     QString ComponentName;
     QString FileName;
     std::shared_ptr<TTableFile> File;
+    std::array<int, CatalogFieldCount> Sizes{}; // kept from the last open, 0 = no limit
     TCursorState CursorState = TCursorState::Inactive;
     bool AtBegin = false;
     bool AtEnd = false;

@@ -1,0 +1,26 @@
+#include "catalog/TableFileMaker.h"
+
+#include "catalog/DataError.h"
+
+#include <QFileInfo>
+#include <sqlite3.h>
+
+void MakeTableFile(const QString& path) {
+    if (QFileInfo::exists(path))
+        throw TDataError(QStringLiteral("The table file already exists.\nFile: %1").arg(path));
+    sqlite3* connection = nullptr;
+    int result = sqlite3_open_v2(path.toUtf8().constData(), &connection,
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (result == SQLITE_OK)
+        result = sqlite3_exec(connection,
+                              "PRAGMA journal_mode=WAL;"
+                              "CREATE TABLE records (\"Label\" VARCHAR(32), "
+                              "\"Directory\" VARCHAR(4096), \"File\" VARCHAR(255), "
+                              "\"Coments\" VARCHAR(1024));",
+                              nullptr, nullptr, nullptr);
+    const QString engineMessage = QString::fromUtf8(sqlite3_errmsg(connection));
+    sqlite3_close(connection);
+    if (result != SQLITE_OK)
+        throw TDataError(QStringLiteral("The table file cannot be made: %1.\nFile: %2")
+                             .arg(engineMessage, path));
+}
