@@ -1,0 +1,198 @@
+#include "platform/DriveFileSystem.h"
+
+#include "platform/FileSystemError.h"
+#include "platform/WildcardPattern.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+bool IsDots(const char* name) {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// Attributes, size and identity of `name` under the open folder `folder` (or of a whole
+// path with AT_FDCWD): one stat, two for a symbolic link. False when it is gone.
+bool StatEntry(int folder, const char* name, TFoundEntry& entry) {
+    struct stat info;
+    if (fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    quint32 attributes = 0;
+    if (S_ISLNK(info.st_mode)) {
+        attributes = TFileAttribute::ReparsePoint;
+        struct stat target;
+        if (fstatat(folder, name, &target, 0) != 0) {
+            // A dangling link: an entry of its own, neither file nor folder.
+            entry.Attributes = attributes;
+            entry.Size = 0;
+            entry.Device = info.st_dev;
+            entry.Inode = info.st_ino;
+            return true;
+        }
+        info = target;
+    }
+    if (S_ISDIR(info.st_mode))
+        attributes |= TFileAttribute::Directory;
+    else if (S_ISREG(info.st_mode))
+        attributes |= TFileAttribute::Archive;
+    else
+        attributes |= TFileAttribute::System;
+    if (!(info.st_mode & S_IWUSR))
+        attributes |= TFileAttribute::ReadOnly;
+    const char* base = std::strrchr(name, '/');
+    base = base ? base + 1 : name;
+    if (base[0] == '.' && !IsDots(base))
+        attributes |= TFileAttribute::Hidden;
+    entry.Attributes = attributes;
+    entry.Size = S_ISREG(info.st_mode) ? qint64(info.st_size) : 0;
+    entry.Device = info.st_dev;
+    entry.Inode = info.st_ino;
+    return true;
+}
+
+// Windows tells a missing last folder (2) from a missing folder on the way (3).
+int CodeOfEnterFailure(int error, const QByteArray& realPath) {
+    if (error != ENOENT && error != ENOTDIR)
+        return TFileSystemError::CodeOfErrno(error);
+    const qsizetype slash = realPath.lastIndexOf('/');
+    const QByteArray parent = slash > 0 ? realPath.left(slash) : QByteArray("/");
+    struct stat info;
+    if (stat(parent.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return TFileSystemError::PathNotFound;
+    return TFileSystemError::CodeOfErrno(error);
+}
+
+bool IsBareDrive(const QString& path) {
+    return path.size() == 2 && path[1] == u':';
+}
+} // namespace
+
+quint32 TDriveFileSystem::LogicalDrives() {
+    RefreshDrives();
+    return Table.Bits();
+}
+
+TDriveType TDriveFileSystem::DriveType(QChar letter) {
+    const TDrive* drive = Table.Find(letter);
+    return drive ? drive->Type : TDriveType::NoRootDir;
+}
+
+TVolumeInfo TDriveFileSystem::VolumeInformation(QChar letter) {
+    RefreshDrives();
+    const TDrive* drive = Table.Find(letter);
+    if (!drive || !drive->Ready)
+        return {};
+    return {true, drive->Label, drive->CaseSensitive, drive->CasePreserving};
+}
+
+std::optional<QString> TDriveFileSystem::ConnectionName(QChar letter) {
+    const TDrive* drive = Table.Find(letter);
+    if (!drive || drive->Type != TDriveType::Remote || drive->ConnectionName.isEmpty())
+        return std::nullopt;
+    return drive->ConnectionName;
+}
+
+void TDriveFileSystem::SetCurrentFolder(const QString& path) {
+    RefreshDrives();
+    const std::optional<QString> absolute = Current.Resolve(path);
+    if (!absolute)
+        throw TFileSystemError(TFileSystemError::PathNotFound, path);
+    int code = Enter(*absolute);
+    // A kept folder that is gone (another disc in the drive) must not lock the user out
+    // of the drive for good: a bare "D:" falls back to the root.
+    const QString root = absolute->left(3);
+    if (code != 0 && code != TFileSystemError::NotReady && IsBareDrive(path) && *absolute != root) {
+        Current.Forget(root[0]);
+        code = Enter(root);
+    }
+    if (code != 0)
+        throw TFileSystemError(code, *absolute);
+}
+
+int TDriveFileSystem::Enter(const QString& absolute) {
+    const TRealPath real = Table.RealPathOf(absolute);
+    if (real.ErrorCode != 0)
+        return real.ErrorCode;
+    if (chdir(real.Path.constData()) != 0)
+        return CodeOfEnterFailure(errno, real.Path);
+    Current.Enter(absolute);
+    return 0;
+}
+
+QString TDriveFileSystem::CurrentFolder() {
+    return Current.CurrentFolder();
+}
+
+TFindResult TDriveFileSystem::Find(const QString& pattern, quint32 attributeMask) {
+    TFindResult result;
+    // The folder part runs up to the last separator, or is the "D:" of "D:*.txt".
+    const qsizetype separator = std::max(pattern.lastIndexOf(u'\\'), pattern.lastIndexOf(u'/'));
+    qsizetype split = separator + 1;
+    if (separator < 0 && pattern.size() >= 2 && pattern[1] == u':')
+        split = 2;
+    const QString folderPart = pattern.left(split);
+    const std::optional<QString> folder = folderPart.isEmpty()
+                                              ? std::optional<QString>(Current.CurrentFolder())
+                                              : Current.Resolve(folderPart);
+    if (!folder || folder->isEmpty()) {
+        result.ErrorCode = TFileSystemError::PathNotFound;
+        return result;
+    }
+    const TRealPath real = Table.RealPathOf(*folder);
+    if (real.ErrorCode != 0) {
+        result.ErrorCode = real.ErrorCode;
+        return result;
+    }
+    const int handle = open(real.Path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* listing = handle >= 0 ? fdopendir(handle) : nullptr;
+    if (!listing) {
+        result.ErrorCode = CodeOfEnterFailure(errno, real.Path);
+        if (handle >= 0)
+            close(handle);
+        return result;
+    }
+    const TWildcardPattern wildcard(QStringView(pattern).mid(split));
+    const bool atRoot = folder->size() == 3;
+    const quint32 refused = ~attributeMask & (TFileAttribute::Hidden | TFileAttribute::System |
+                                              TFileAttribute::Directory);
+    while (const dirent* item = readdir(listing)) {
+        const char* name = item->d_name;
+        if (atRoot && IsDots(name))
+            continue;
+        std::optional<QString> text = TDriveTable::RepresentableName(name, std::strlen(name));
+        if (!text || !wildcard.Matches(*text))
+            continue;
+        TFoundEntry entry;
+        if (!StatEntry(handle, name, entry) || (entry.Attributes & refused))
+            continue; // gone since readdir, or not admitted
+        entry.Name = std::move(*text);
+        result.Entries.push_back(std::move(entry));
+    }
+    closedir(listing);
+    return result;
+}
+
+std::optional<TFoundEntry> TDriveFileSystem::EntryOf(const QString& path) {
+    const std::optional<QString> absolute = Current.Resolve(path);
+    if (!absolute)
+        return std::nullopt;
+    const TRealPath real = Table.RealPathOf(*absolute);
+    TFoundEntry entry;
+    if (real.ErrorCode != 0 || !StatEntry(AT_FDCWD, real.Path.constData(), entry))
+        return std::nullopt;
+    entry.Name = absolute->mid(absolute->lastIndexOf(u'\\') + 1);
+    return entry;
+}
+
+void TDriveFileSystem::SetDrives(TDriveTable table) {
+    for (int n = 0; n < 26; ++n) {
+        const QChar letter(u'A' + n);
+        if (Table.Find(letter) && !table.Find(letter))
+            Current.Forget(letter);
+    }
+    Table = std::move(table);
+}

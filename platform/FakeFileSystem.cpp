@@ -1,0 +1,96 @@
+#include "platform/FakeFileSystem.h"
+
+#include <QDir>
+#include <cstdlib>
+#include <ftw.h>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace {
+int RemoveOne(const char* path, const struct stat*, int, struct FTW*) {
+    ::remove(path); // keep going: what cannot go stays behind
+    return 0;
+}
+
+QByteArray WorkingFolder() {
+    char* path = getcwd(nullptr, 0);
+    const QByteArray folder = path ? QByteArray(path) : QByteArray();
+    std::free(path);
+    return folder;
+}
+} // namespace
+
+TFakeFileSystem::TFakeFileSystem()
+    : StartFolder(WorkingFolder()) {
+    QByteArray pattern = QDir::tempPath().toUtf8() + "/fake-drives-XXXXXX";
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create a folder for the fake drives under " +
+                                 QDir::tempPath().toStdString());
+    ScratchFolder = pattern;
+}
+
+TFakeFileSystem::~TFakeFileSystem() {
+    // Leave no test standing in a folder that is about to go.
+    if (StartFolder.isEmpty() || chdir(StartFolder.constData()) != 0)
+        QDir::setCurrent(QDir::rootPath());
+    nftw(ScratchFolder.constData(), RemoveOne, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+QString TFakeFileSystem::AddDrive(TDrive drive) {
+    drive.Letter = drive.Letter.toUpper();
+    if (drive.MountRoot.isEmpty()) {
+        drive.MountRoot = ScratchFolder + '/' + QString(drive.Letter).toLatin1();
+        QDir().mkpath(QString::fromUtf8(drive.MountRoot));
+    }
+    const QString root = QString::fromUtf8(drive.MountRoot);
+    TDriveTable table = Drives();
+    table.Set(drive);
+    SetDrives(std::move(table));
+    Folders().AdoptDriveIfNone(drive.Letter);
+    return root;
+}
+
+QString TFakeFileSystem::AddDrive(QChar letter, TDriveType type, const QString& label) {
+    TDrive drive;
+    drive.Letter = letter;
+    drive.Type = type;
+    drive.Label = label;
+    return AddDrive(std::move(drive));
+}
+
+void TFakeFileSystem::RemoveDrive(QChar letter) {
+    TDriveTable table = Drives();
+    table.Remove(letter);
+    SetDrives(std::move(table));
+}
+
+void TFakeFileSystem::EditDrive(QChar letter, const std::function<void(TDrive&)>& edit) {
+    TDriveTable table = Drives();
+    const TDrive* found = table.Find(letter);
+    if (!found)
+        return;
+    TDrive drive = *found;
+    edit(drive);
+    table.Set(std::move(drive));
+    SetDrives(std::move(table));
+}
+
+void TFakeFileSystem::SetReady(QChar letter, bool ready) {
+    EditDrive(letter, [ready](TDrive& drive) { drive.Ready = ready; });
+}
+
+void TFakeFileSystem::SetLabel(QChar letter, const QString& label) {
+    EditDrive(letter, [&label](TDrive& drive) { drive.Label = label; });
+}
+
+QString TFakeFileSystem::RealPath(const QString& drivePath) const {
+    const TDrive* drive = Drives().Find(drivePath.isEmpty() ? QChar() : drivePath[0]);
+    if (!drive)
+        return {};
+    // Readiness aside, the folder is there: tests fill a disc before putting it in.
+    TDriveTable table;
+    TDrive ready = *drive;
+    ready.Ready = true;
+    table.Set(ready);
+    return QString::fromUtf8(table.RealPathOf(drivePath).Path);
+}

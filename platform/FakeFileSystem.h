@@ -1,0 +1,47 @@
+#pragma once
+// The test double: drives that are fresh temporary folders with the letters, kinds,
+// labels, case flags and readiness a test chooses. Everything else is the real code of
+// TDriveFileSystem, so folder searches and errors behave as on Linux drives.
+//
+//   TFakeFileSystem files;
+//   const QString root = files.AddDrive(u'D', TDriveType::CdRom, "MY DISC");
+//   QDir(root).mkpath("DOCS/OLD");                 // build the tree through real paths
+//   files.SetCurrentFolder("D:\\DOCS");
+//   files.SetReady(u'D', false);                    // take the disc out: entering gives 21
+
+#include "platform/DriveFileSystem.h"
+
+#include <functional>
+
+class TFakeFileSystem : public TDriveFileSystem {
+public:
+    TFakeFileSystem();
+    // Removes every drive folder (also names Qt cannot decode) and puts the process's
+    // working directory back where it was at construction.
+    ~TFakeFileSystem() override;
+    TFakeFileSystem(const TFakeFileSystem&) = delete;
+    TFakeFileSystem& operator=(const TFakeFileSystem&) = delete;
+
+    // Adds (or replaces) drive.Letter; its root is a fresh empty folder unless
+    // drive.MountRoot names one. The first drive added becomes the current drive, at its
+    // root. Returns the real root folder.
+    QString AddDrive(TDrive drive);
+    QString AddDrive(QChar letter, TDriveType type, const QString& label = {});
+    void RemoveDrive(QChar letter);
+    // A drive that is not ready keeps its folder, to be ready again later with the same
+    // content (the disc put back).
+    void SetReady(QChar letter, bool ready);
+    void SetLabel(QChar letter, const QString& label);
+
+    // The real path a drive path stands for, to build trees and check the working
+    // directory: "D:\DOCS" gives "<root of D>/DOCS". Empty for no such drive.
+    QString RealPath(const QString& drivePath) const;
+    // The folder every drive root lives in.
+    QString Scratch() const { return QString::fromUtf8(ScratchFolder); }
+
+private:
+    void EditDrive(QChar letter, const std::function<void(TDrive&)>& edit);
+
+    QByteArray ScratchFolder;
+    QByteArray StartFolder;
+};

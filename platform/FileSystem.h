@@ -1,0 +1,116 @@
+#pragma once
+// The one door to drives, volume labels, current folders and folder searches. Everything
+// above the platform layer talks to a TFileSystem, never to the real file system.
+//
+// Usage, for the scanner and the pickers:
+//   - Paths are in the drive-letter form everywhere: "D:\" for a root, "D:\DOCS\OLD" below
+//     it. CurrentFolder() gives that form with no trailing backslash except at a root.
+//     SetCurrentFolder() also takes a path relative to the current folder ("OLD", ".."),
+//     a bare "D:" (that drive's current folder, its root when it has none), "D:OLD" and
+//     "\DOCS". '/' is read as '\'. The drive letter is reported upper-case.
+//   - Listing a folder: Find("D:\DOCS\*.*", TFileAttribute::AnyFile) returns every entry
+//     with its name, attributes, size, device and inode. The pattern is the part after the
+//     last backslash; a pattern with no folder part searches the current folder, "D:*.txt"
+//     drive D's current folder. One pattern per call: ';' is an ordinary character, so a
+//     caller with "*.txt;*.doc" searches twice. "*", "*.*" and an empty pattern match
+//     every name (a caller for whom an empty piece finds nothing skips the call).
+//     Entries "." and ".." come back in every folder except a drive root, like Windows.
+//     Hidden, system and folder entries come back only when their bit is in the mask.
+//   - Errors: SetCurrentFolder() throws TFileSystemError (platform/FileSystemError.h)
+//     with a Windows system error code (2, 3, 4, 5, 21 no medium, others) and leaves the
+//     current folders and the process's working directory as they were. Find() never
+//     throws: a folder that cannot be listed gives no entries and its code in ErrorCode.
+//     Label reads never throw or block: an unreadable volume gives Readable false.
+//   - Names a Linux file system allows but this form cannot carry (a '\' inside a name, or
+//     bytes that are not valid UTF-8) are left out of every listing and can never be
+//     named in a path: the catalogue only ever holds names it can show and enter again.
+//   - A symbolic link comes back as what it leads to (a folder link has Directory) with
+//     ReparsePoint added, like a Windows link; a walk must not enter ReparsePoint folders,
+//     and Device/Inode let it see a folder reached twice through a bind mount.
+
+#include <QString>
+#include <QtGlobal>
+#include <optional>
+#include <vector>
+
+// The values of the Windows drive types, so a glyph table can be indexed by them.
+enum class TDriveType {
+    Unknown = 0,
+    NoRootDir = 1, // no such drive
+    Removable = 2,
+    Fixed = 3,
+    Remote = 4,
+    CdRom = 5,
+    RamDisk = 6,
+};
+
+// Windows file attribute bits, as the folder search reports and filters them.
+namespace TFileAttribute {
+inline constexpr quint32 ReadOnly = 0x01;      // the owner may not write it
+inline constexpr quint32 Hidden = 0x02;        // name starts with '.' ("." and ".." aside)
+inline constexpr quint32 System = 0x04;        // fifo, socket or device
+inline constexpr quint32 VolumeId = 0x08;      // never found on Linux; kept for masks
+inline constexpr quint32 Directory = 0x10;     // a folder, or a link to one
+inline constexpr quint32 Archive = 0x20;       // a regular file, or a link to one
+inline constexpr quint32 ReparsePoint = 0x400; // a symbolic link (added to the above)
+inline constexpr quint32 AnyFile = 0x3F;       // the mask that admits every entry
+} // namespace TFileAttribute
+
+// One entry of a folder search.
+struct TFoundEntry {
+    QString Name;           // the bare name as stored on disk
+    quint32 Attributes = 0; // TFileAttribute bits
+    qint64 Size = 0;        // bytes of a file (of its target for a link); 0 for a folder
+    quint64 Device = 0;     // of what the name leads to, so a walk can spot a folder twice
+    quint64 Inode = 0;
+};
+
+struct TFindResult {
+    std::vector<TFoundEntry> Entries; // in the order the folder holds them, not sorted
+    int ErrorCode = 0; // 0, or the system error code of a folder that could not be listed
+};
+
+// What GetVolumeInformation gives. A drive with no medium, or no drive, is not Readable
+// and has an empty label.
+struct TVolumeInfo {
+    bool Readable = false;
+    QString Label; // full length; VolumeLabel() cuts it to a buffer's size
+    bool CaseSensitive = false;
+    bool CasePreserving = false;
+};
+
+class TFileSystem {
+public:
+    virtual ~TFileSystem() = default;
+
+    // Bit n set: the drive with letter 'A' + n exists (GetLogicalDrives).
+    virtual quint32 LogicalDrives() = 0;
+    // The same as upper-case letters in order, e.g. "CDZ".
+    QString DriveLetters();
+
+    // NoRootDir for a letter that is not a drive. Either case of letter is taken.
+    virtual TDriveType DriveType(QChar letter) = 0;
+
+    // Never prompts, never blocks on a missing medium.
+    virtual TVolumeInfo VolumeInformation(QChar letter) = 0;
+    // The label cut to at most maxChars characters (11 for a buffer of 12); empty when
+    // the volume cannot be read.
+    QString VolumeLabel(QChar letter, int maxChars);
+
+    // "\\SERVER\SHARE" for a network drive; nothing for any other drive.
+    virtual std::optional<QString> ConnectionName(QChar letter) = 0;
+
+    // Enters a folder (see the forms above) and makes it the process's working directory
+    // too. Throws TFileSystemError; on failure nothing changes.
+    virtual void SetCurrentFolder(const QString& path) = 0;
+    // "D:\DOCS\OLD", "D:\" at a root; empty only when there is no drive at all.
+    virtual QString CurrentFolder() = 0;
+
+    // A search of one folder with one pattern (see above). Never throws.
+    virtual TFindResult Find(const QString& pattern, quint32 attributeMask) = 0;
+
+    // The entry a path names (a root gives an empty Name), nothing when it cannot be had.
+    virtual std::optional<TFoundEntry> EntryOf(const QString& path) = 0;
+    // The path exists and is a folder (GetFileAttributes with the folder bit).
+    bool FolderExists(const QString& path);
+};

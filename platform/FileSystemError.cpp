@@ -1,0 +1,56 @@
+#include "platform/FileSystemError.h"
+
+#include <cerrno>
+
+namespace {
+QString MessageOf(int code, const QString& path) {
+    return TFileSystemError::CodeText(code) + QStringLiteral(": ") + path;
+}
+} // namespace
+
+TFileSystemError::TFileSystemError(int code, const QString& path)
+    : std::runtime_error(MessageOf(code, path).toStdString())
+    , Code(code)
+    , Path(path)
+    , Text(MessageOf(code, path)) {}
+
+QString TFileSystemError::CodeText(int code) {
+    switch (code) {
+    case FileNotFound:
+        return QStringLiteral("File not found");
+    case PathNotFound:
+        return QStringLiteral("Invalid filename");
+    case TooManyOpenFiles:
+        return QStringLiteral("Too many open files");
+    case AccessDenied:
+        return QStringLiteral("File access denied");
+    default:
+        return QStringLiteral("I/O error %1").arg(code);
+    }
+}
+
+int TFileSystemError::CodeOfErrno(int error) {
+    switch (error) {
+    case ENOENT:
+        return FileNotFound;
+    case ENOTDIR:
+        return NotAFolder;
+    case EACCES:
+    case EPERM:
+        return AccessDenied;
+    case EMFILE:
+    case ENFILE:
+        return TooManyOpenFiles;
+    case ENOMEDIUM:
+        return NotReady;
+    case ENAMETOOLONG:
+        return FileNameTooLong;
+    case ELOOP:
+        return CannotResolve;
+    case EINVAL:
+    case EILSEQ:
+        return InvalidName;
+    default:
+        return IoDevice;
+    }
+}
