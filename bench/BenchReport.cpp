@@ -8,7 +8,7 @@
 
 void PrintBench(const std::string& name, double ours, double reference, const std::string& target) {
     const double ratio = reference > 0 ? ours / reference : 0;
-    std::printf("BENCH %s ours=%.4f ref=%.4f ratio=%.2f target=%s\n", name.c_str(), ours, reference,
+    std::printf("BENCH %s ours=%.6f ref=%.6f ratio=%.2f target=%s\n", name.c_str(), ours, reference,
                 ratio, target.c_str());
     std::fflush(stdout);
 }
@@ -33,7 +33,9 @@ void TPeakMemory::Start() {
     StartMB = StatusFieldMB("VmRSS");
 }
 
-double TPeakMemory::PeakAboveStartMB() const { return StatusFieldMB("VmHWM") - StartMB; }
+double TPeakMemory::PeakAboveStartMB() const {
+    return StatusFieldMB("VmHWM") - StartMB;
+}
 
 std::string BenchScratchFolder() {
     static std::unique_ptr<QTemporaryDir> folder;
