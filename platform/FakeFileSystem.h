@@ -1,7 +1,8 @@
 #pragma once
 // The test double: drives that are fresh temporary folders with the letters, kinds,
 // labels, case flags and readiness a test chooses. Everything else is the real code of
-// TDriveFileSystem, so folder searches and errors behave as on Linux drives.
+// TDriveFileSystem, so folder searches and errors behave as on Linux drives. The case
+// flags are only reported: names are looked up as the folder's own file system does.
 //
 //   TFakeFileSystem files;
 //   const QString root = files.AddDrive(u'D', TDriveType::CdRom, "MY DISC");
@@ -24,7 +25,8 @@ public:
 
     // Adds (or replaces) drive.Letter; its root is a fresh empty folder unless
     // drive.MountRoot names one. The first drive added becomes the current drive, at its
-    // root. Returns the real root folder.
+    // root; the working directory moves only with SetCurrentFolder. Returns the real root
+    // folder.
     QString AddDrive(TDrive drive);
     QString AddDrive(QChar letter, TDriveType type, const QString& label = {});
     void RemoveDrive(QChar letter);

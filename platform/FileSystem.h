@@ -7,7 +7,8 @@
 //     it. CurrentFolder() gives that form with no trailing backslash except at a root.
 //     SetCurrentFolder() also takes a path relative to the current folder ("OLD", ".."),
 //     a bare "D:" (that drive's current folder, its root when it has none), "D:OLD" and
-//     "\DOCS". '/' is read as '\'. The drive letter is reported upper-case.
+//     "\DOCS". '/' is read as '\'. The drive letter is reported upper-case, the names
+//     as they were given (as Windows does); "." and ".." are worked out in the text.
 //   - Listing a folder: Find("D:\DOCS\*.*", TFileAttribute::AnyFile) returns every entry
 //     with its name, attributes, size, device and inode. The pattern is the part after the
 //     last backslash; a pattern with no folder part searches the current folder, "D:*.txt"
