@@ -163,6 +163,9 @@ TFindResult TDriveFileSystem::Find(const QString& pattern, quint32 attributeMask
         const char* name = item->d_name;
         if (atRoot && IsDots(name))
             continue;
+        // Hidden is in the name, so a refused hidden entry costs no stat.
+        if (name[0] == '.' && (refused & TFileAttribute::Hidden) && !IsDots(name))
+            continue;
         std::optional<QString> text = TDriveTable::RepresentableName(name, std::strlen(name));
         if (!text || !wildcard.Matches(*text))
             continue;

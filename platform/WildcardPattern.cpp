@@ -1,6 +1,7 @@
 #include "platform/WildcardPattern.h"
 
-#include <vector>
+#include <QVarLengthArray>
+#include <algorithm>
 
 namespace {
 // Case-folding one UTF-16 unit is enough for file names: the folds that change a
@@ -36,7 +37,7 @@ bool TWildcardPattern::Matches(QStringView name) const {
     // One row per pattern character keeps the cost at pattern length × name length, with
     // no backtracking blow-up on patterns full of stars.
     const qsizetype n = name.size();
-    std::vector<char> reach(n + 1, 0), next(n + 1, 0);
+    QVarLengthArray<char, 256> reach(n + 1, 0), next(n + 1, 0);
     reach[0] = 1;
     for (qsizetype p = 0; p < Folded.size(); ++p) {
         const char16_t c = Folded[p].unicode();
