@@ -1,0 +1,260 @@
+#include "app/FormZandrel.h"
+
+#include "widgets/BoundEdit.h"
+#include "widgets/Glyphs.h"
+#include "widgets/MessageService.h"
+#include "widgets/RecordGrid.h"
+#include "widgets/RecordNavigator.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace {
+const QColor Navy(0x00, 0x00, 0x80);
+
+// The stored size is the whole window with a Windows frame (4 px borders, 19 px caption);
+// Qt sizes the inside, menu bar included.
+constexpr QSize InsideSize(744 - 2 * 4, 563 - 2 * 4 - 19);
+constexpr int PanelTopHeight = 97;
+constexpr int PanelBottomHeight = 41;
+constexpr int StatusBarHeight = 19;
+constexpr int StatusPanelWidths[] = {400, 150, 50};
+
+const QString AboutText = QStringLiteral("Bugs or Sugestions send mail to:\r"
+                                         "zandrel.bugs@example.org or\r"
+                                         "qorvin.support@example.org");
+
+QLabel* NavyLabel(QWidget* parent, const char* name, const QString& text, QPoint place) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Navy);
+    label->setPalette(palette);
+    label->move(place);
+    label->adjustSize();
+    return label;
+}
+
+QFrame* RaisedPanel(const char* name, int height) {
+    auto* panel = new QFrame;
+    panel->setObjectName(QLatin1String(name));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setFixedHeight(height);
+    return panel;
+}
+} // namespace
+
+TFormZandrel::TFormZandrel(TMessageService& messages, QString catalogPath, QWidget* parent)
+    : QMainWindow(parent)
+    , Messages(messages)
+    , CatalogPath(std::move(catalogPath)) {
+    setObjectName(QStringLiteral("FormZandrel"));
+    setWindowTitle(QStringLiteral("Zandrel - By Qorvin\u00ae"));
+    setWindowIcon(QIcon(Glyph(QStringLiteral("zandrel"))));
+    QFont font = this->font();
+    font.setPointSize(8);
+    setFont(font);
+
+    DataSourceData.SetDataSet(&TableData);
+    DataSourceData.OnDataChange = [this](int field) {
+        DataSourceDataDataChange(field);
+    };
+
+    CreateMenu();
+    auto* client = new QWidget;
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(CreatePanelTop());
+    layout->addWidget(CreatePanelBottom());
+    auto* grid = new TRecordGrid(Messages);
+    grid->setObjectName(QStringLiteral("DBGridData"));
+    grid->SetColumns({{QStringLiteral("Label"), QStringLiteral("CD Label"), 70},
+                      {QStringLiteral("Directory"), QStringLiteral("Directory on CD"), 262},
+                      {QStringLiteral("File"), QStringLiteral("File on Directory"), 258},
+                      {QStringLiteral("Coments"), QStringLiteral("Coments of File"), 410}});
+    grid->SetDataSource(&DataSourceData);
+    layout->addWidget(grid, 1);
+    setCentralWidget(client);
+    CreateStatusBar();
+
+    // The platform's sans-serif is wider than the one the layout was drawn with: widen the
+    // window just enough that the about label is not cut off.
+    resize(std::max(InsideSize.width(), LabelByQorvin->geometry().right() + 8),
+           InsideSize.height());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    // A missing or unreadable catalog is reported now, before the window shows; the window
+    // then opens with the cursor closed and every later reopen tries the same file again.
+    try {
+        FormCreate();
+    } catch (const std::exception& error) {
+        Messages.ShowError(error);
+    }
+}
+
+TFormZandrel::~TFormZandrel() = default;
+
+void TFormZandrel::CreateMenu() {
+    struct TItem {
+        const char* Menu;
+        const char* MenuName;
+        const char* Item;
+        const char* ItemName;
+        QKeySequence Shortcut;
+        void (TFormZandrel::*Handler)();
+    };
+    const TItem items[] = {
+        {"Data", "MenuItemData", "Insert", "MenuItemDataInsert", QKeySequence(Qt::CTRL | Qt::Key_I),
+         &TFormZandrel::MenuItemDataInsertClick},
+        {"Data", "MenuItemData", "Find", "MenuItemDataFind", QKeySequence(Qt::CTRL | Qt::Key_F),
+         &TFormZandrel::MenuItemDataFindClick},
+        {"Help", "MenuItemHelp", "Topics", "MenuItemHelpTopics", QKeySequence(),
+         &TFormZandrel::MenuItemHelpTopicsClick},
+        {"Exit", "MenuItemExit", "Exit", "MenuItemExiExit", QKeySequence(Qt::CTRL | Qt::Key_Q),
+         &TFormZandrel::MenuItemExiExitClick},
+    };
+    menuBar()->setObjectName(QStringLiteral("MainMenu"));
+    QMenu* menu = nullptr;
+    for (const TItem& item : items) {
+        if (!menu || menu->objectName() != QLatin1String(item.MenuName)) {
+            menu = menuBar()->addMenu(QLatin1String(item.Menu));
+            menu->setObjectName(QLatin1String(item.MenuName));
+        }
+        QAction* action = menu->addAction(QLatin1String(item.Item));
+        action->setObjectName(QLatin1String(item.ItemName));
+        action->setShortcut(item.Shortcut);
+        connect(action, &QAction::triggered, this, item.Handler);
+    }
+}
+
+QWidget* TFormZandrel::CreatePanelTop() {
+    QFrame* panel = RaisedPanel("PanelTop", PanelTopHeight);
+    NavyLabel(panel, "LabelLabel", QStringLiteral("CD Label"), {8, 8});
+    NavyLabel(panel, "LabelDirectory", QStringLiteral("Directory on CD"), {96, 8});
+    NavyLabel(panel, "LabelFile", QStringLiteral("File on Directory"), {416, 8});
+    NavyLabel(panel, "LabelComents", QStringLiteral("Coments of File"), {8, 48});
+    struct TBox {
+        const char* Name;
+        const char* Field;
+        QRect Place;
+    };
+    const TBox boxes[] = {{"DBEditLabel", "Label", {8, 24, 81, 21}},
+                          {"DBEditDirectory", "Directory", {96, 24, 313, 21}},
+                          {"DBEditFile", "File", {416, 24, 313, 21}},
+                          {"DBEditComents", "Coments", {8, 64, 721, 21}}};
+    QWidget* previous = nullptr;
+    for (const TBox& box : boxes) {
+        auto* edit = new TBoundEdit(Messages, panel);
+        edit->setObjectName(QLatin1String(box.Name));
+        edit->setGeometry(box.Place);
+        edit->SetDataField(QLatin1String(box.Field));
+        edit->SetDataSource(&DataSourceData);
+        if (previous)
+            setTabOrder(previous, edit);
+        previous = edit;
+    }
+    return panel;
+}
+
+QWidget* TFormZandrel::CreatePanelBottom() {
+    QFrame* panel = RaisedPanel("PanelBottom", PanelBottomHeight);
+    auto* navigator = new TRecordNavigator(Messages, panel);
+    navigator->setObjectName(QStringLiteral("DBNavigatorData"));
+    navigator->setGeometry(8, 8, 670, 25);
+    navigator->SetDataSource(&DataSourceData);
+    LabelByQorvin = NavyLabel(panel, "LabelByQorvin", QStringLiteral("By Qorvin\u00ae"), {688, 16});
+    LabelByQorvin->setCursor(Qt::PointingHandCursor);
+    LabelByQorvin->installEventFilter(this);
+    return panel;
+}
+
+void TFormZandrel::CreateStatusBar() {
+    auto* bar = new QStatusBar;
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    bar->setFixedHeight(StatusBarHeight);
+    int number = 0;
+    for (const int width : StatusPanelWidths) {
+        auto* panel = new QLabel;
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(++number));
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setFixedWidth(width);
+        bar->addWidget(panel);
+    }
+    CounterPanel = bar->findChild<QLabel*>(QStringLiteral("StatusPanel2"));
+    setStatusBar(bar);
+}
+
+void TFormZandrel::FormCreate() {
+    TableData.Close();
+    TableData.SetTableName(CatalogPath);
+    TableData.Open();
+}
+
+void TFormZandrel::FormClose() {
+    TableData.Close();
+}
+
+// Nothing typed is dropped by closing: a modified row is posted first, and a post that
+// fails keeps the window open with the row still in edit.
+void TFormZandrel::PostPendingEdits() {
+    if (!DataSourceData.Editing())
+        return;
+    DataSourceData.CollectPending();
+    if (TableData.Modified())
+        TableData.Post();
+}
+
+void TFormZandrel::closeEvent(QCloseEvent* event) {
+    try {
+        PostPendingEdits();
+    } catch (const std::exception& error) {
+        event->ignore();
+        Messages.ShowError(error);
+        return;
+    }
+    FormClose();
+    QMainWindow::closeEvent(event);
+}
+
+void TFormZandrel::MenuItemExiExitClick() {
+    close();
+}
+
+void TFormZandrel::MenuItemDataInsertClick() {
+    if (ShowInsertData)
+        ShowInsertData();
+}
+
+void TFormZandrel::MenuItemDataFindClick() {
+    if (ShowFind)
+        ShowFind();
+}
+
+void TFormZandrel::MenuItemHelpTopicsClick() {
+    Messages.ShowMessage(QStringLiteral("Not Available"));
+}
+
+void TFormZandrel::LabelByQorvinClick() {
+    Messages.ShowMessage(AboutText);
+}
+
+void TFormZandrel::DataSourceDataDataChange(int) {
+    CounterPanel->setText(
+        QStringLiteral("Data %1 of %2").arg(TableData.RecNo()).arg(TableData.RecordCount()));
+}
+
+bool TFormZandrel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == LabelByQorvin && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        LabelByQorvinClick();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,52 @@
+#pragma once
+// The main window: browses and edits the whole catalog through the cursor TableData, and
+// opens the insert-data and find windows. Closing it ends the program.
+
+#include "catalog/TableCursor.h"
+#include "widgets/DataSource.h"
+
+#include <QMainWindow>
+#include <functional>
+
+class QLabel;
+class TMessageService;
+
+class TFormZandrel : public QMainWindow {
+    Q_OBJECT
+public:
+    // `catalogPath` is the catalog table file (the program passes CatalogTablePath()).
+    TFormZandrel(TMessageService& messages, QString catalogPath, QWidget* parent = nullptr);
+    ~TFormZandrel() override;
+
+    TTableCursor TableData{QStringLiteral("TableData")};
+    TDataSource DataSourceData;
+
+    // Shown by "Data" / "Insert" and "Data" / "Find"; empty until those windows exist.
+    std::function<void()> ShowInsertData;
+    std::function<void()> ShowFind;
+
+    void FormCreate();
+    void FormClose();
+    void MenuItemExiExitClick();
+    void MenuItemDataInsertClick();
+    void MenuItemDataFindClick();
+    void MenuItemHelpTopicsClick();
+    void LabelByQorvinClick();
+    void DataSourceDataDataChange(int field);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateMenu();
+    QWidget* CreatePanelTop();
+    QWidget* CreatePanelBottom();
+    void CreateStatusBar();
+    void PostPendingEdits();
+
+    TMessageService& Messages;
+    const QString CatalogPath;
+    QLabel* LabelByQorvin = nullptr;
+    QLabel* CounterPanel = nullptr;
+};

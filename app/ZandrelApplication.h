@@ -1,0 +1,28 @@
+#pragma once
+// The application object: its title and help file name, and the error box for any error that
+// escapes an event handler (the event loop then goes on).
+
+#include <QApplication>
+
+class TMessageService;
+
+class TZandrelApplication : public QApplication {
+    Q_OBJECT
+    Q_PROPERTY(QString Title READ Title WRITE SetTitle)
+    Q_PROPERTY(QString HelpFile READ HelpFile WRITE SetHelpFile)
+public:
+    TZandrelApplication(int& argc, char** argv, TMessageService& messages);
+
+    // The caption of every message and error box.
+    QString Title() const { return applicationName(); }
+    void SetTitle(const QString& title) { setApplicationName(title); }
+    // Kept for completeness: no widget has a help context and nothing opens the file.
+    const QString& HelpFile() const { return HelpFileName; }
+    void SetHelpFile(const QString& name) { HelpFileName = name; }
+
+    bool notify(QObject* receiver, QEvent* event) override;
+
+private:
+    TMessageService& Messages;
+    QString HelpFileName;
+};

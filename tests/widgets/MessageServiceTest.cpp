@@ -1,0 +1,62 @@
+// The boxes' captions, kinds and the error box's full-stop rule.
+
+#include "ScriptedMessages.h"
+
+#include <QCoreApplication>
+#include <QTest>
+
+class MessageServiceTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void errorTextGetsAFullStopWhenItsLastCharacterSortsAfterIt_data();
+    void errorTextGetsAFullStopWhenItsLastCharacterSortsAfterIt();
+    void boxesAreCaptionedWithTheApplicationTitle();
+};
+
+void MessageServiceTest::errorTextGetsAFullStopWhenItsLastCharacterSortsAfterIt_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("letter") << "Table does not exist"
+                            << "Table does not exist.";
+    QTest::newRow("digit") << "I/O error 21"
+                           << "I/O error 21.";
+    QTest::newRow("full stop already") << "File not found."
+                                       << "File not found.";
+    QTest::newRow("exclamation sorts before") << "Stop!"
+                                              << "Stop!";
+    QTest::newRow("closing bracket sorts before") << "Failed (locked)"
+                                                  << "Failed (locked)";
+    QTest::newRow("slash sorts after") << "D:\\DOCS/"
+                                       << "D:\\DOCS/.";
+    QTest::newRow("empty") << ""
+                           << "";
+}
+
+void MessageServiceTest::errorTextGetsAFullStopWhenItsLastCharacterSortsAfterIt() {
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    TScriptedMessages messages;
+    messages.ShowError(text);
+    QCOMPARE(messages.Shown.size(), 1);
+    QCOMPARE(messages.Shown[0].Kind, TBoxKind::Error);
+    QCOMPARE(messages.Shown[0].Text, shown);
+}
+
+void MessageServiceTest::boxesAreCaptionedWithTheApplicationTitle() {
+    QCoreApplication::setApplicationName(QStringLiteral("Title of the test"));
+    TScriptedMessages messages;
+    messages.ShowMessage(QStringLiteral("Not Available"));
+    messages.ShowError(std::runtime_error("engine failed"));
+    messages.Answers = {true};
+    QVERIFY(messages.ConfirmDelete());
+    QCOMPARE(messages.Shown.size(), 3);
+    QCOMPARE(messages.Shown[0].Caption, QStringLiteral("Title of the test"));
+    QCOMPARE(messages.Shown[0].Kind, TBoxKind::Information);
+    QCOMPARE(messages.Shown[1].Caption, QStringLiteral("Title of the test"));
+    QCOMPARE(messages.Shown[1].Text, QStringLiteral("engine failed."));
+    QCOMPARE(messages.Shown[2].Caption, QStringLiteral("Confirm"));
+}
+
+QTEST_MAIN(MessageServiceTest)
+#include "MessageServiceTest.moc"

@@ -1,0 +1,26 @@
+#include "widgets/DialogMessages.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+
+bool TDialogMessages::Show(const TBoxRequest& request) {
+    static constexpr QMessageBox::Icon Icons[] = {QMessageBox::NoIcon, QMessageBox::Critical,
+                                                  QMessageBox::Question};
+    // Texts separate lines with carriage returns, which a Qt label would not break on.
+    QString text = request.Text;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), '\n');
+    QMessageBox box(Icons[static_cast<int>(request.Kind)], request.Caption, text);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+    if (request.Kind == TBoxKind::Confirmation)
+        box.setEscapeButton(box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole));
+    box.adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        box.move(screen->availableGeometry().center() - box.rect().center());
+    box.exec();
+    return box.clickedButton() == ok;
+}

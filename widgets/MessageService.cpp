@@ -1,0 +1,33 @@
+#include "widgets/MessageService.h"
+
+#include "catalog/DataError.h"
+
+#include <QCoreApplication>
+
+void TMessageService::ShowMessage(const QString& text) {
+    Show({TBoxKind::Information, ApplicationTitle(), text});
+}
+
+void TMessageService::ShowError(const QString& errorText) {
+    Show({TBoxKind::Error, ApplicationTitle(), WithFullStop(errorText)});
+}
+
+void TMessageService::ShowError(const std::exception& error) {
+    const auto* dataError = dynamic_cast<const TDataError*>(&error);
+    ShowError(dataError ? dataError->Text : QString::fromLocal8Bit(error.what()));
+}
+
+bool TMessageService::ConfirmDelete() {
+    return Show(
+        {TBoxKind::Confirmation, QStringLiteral("Confirm"), QStringLiteral("Delete record?")});
+}
+
+QString TMessageService::ApplicationTitle() {
+    return QCoreApplication::applicationName();
+}
+
+QString TMessageService::WithFullStop(const QString& text) {
+    if (!text.isEmpty() && text.back() > QLatin1Char('.'))
+        return text + QLatin1Char('.');
+    return text;
+}

@@ -1,0 +1,698 @@
+#include "widgets/RecordGrid.h"
+
+#include "catalog/DataError.h"
+#include "widgets/DataSource.h"
+#include "widgets/EditKeys.h"
+#include "widgets/Glyphs.h"
+#include "widgets/MessageService.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStandardItemModel>
+#include <QStyleOptionHeader>
+#include <algorithm>
+#include <climits>
+
+namespace {
+constexpr int IndicatorWidth = 12;
+constexpr int UnlimitedLength = 32767; // QLineEdit's own "no limit"
+const QColor TitleColour(0x00, 0x00, 0x80);
+const QColor LineColour(0xC0, 0xC0, 0xC0);
+} // namespace
+
+TRecordGrid::TRecordGrid(TMessageService& messages, QWidget* parent)
+    : QAbstractScrollArea(parent)
+    , Messages(messages)
+    , Titles(new QStandardItemModel(0, 0, this))
+    , TitleRow(new QHeaderView(Qt::Horizontal, this))
+    , Indicator(new QWidget(this))
+    , InplaceEditor(new QLineEdit(viewport())) {
+    setFocusPolicy(Qt::StrongFocus);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    verticalScrollBar()->setTracking(false);
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, &TRecordGrid::ScrollBarAction);
+
+    TitleRow->setModel(Titles);
+    TitleRow->setSectionsMovable(true);
+    TitleRow->setSectionsClickable(false);
+    TitleRow->setHighlightSections(false);
+    TitleRow->setSectionResizeMode(QHeaderView::Interactive);
+    TitleRow->setStretchLastSection(false);
+    TitleRow->setMinimumSectionSize(2);
+    TitleRow->setFocusPolicy(Qt::NoFocus);
+    auto relayout = [this] {
+        UpdateScrollBars();
+        UpdateEditorGeometry();
+        viewport()->update();
+    };
+    connect(TitleRow, &QHeaderView::sectionResized, this, relayout);
+    connect(TitleRow, &QHeaderView::sectionMoved, this, relayout);
+
+    Indicator->installEventFilter(this);
+
+    InplaceEditor->hide();
+    InplaceEditor->setFrame(false);
+    InplaceEditor->setContextMenuPolicy(Qt::NoContextMenu);
+    InplaceEditor->setAcceptDrops(false);
+    InplaceEditor->installEventFilter(this);
+}
+
+TRecordGrid::~TRecordGrid() {
+    if (Source)
+        Source->RemoveLink(this);
+}
+
+void TRecordGrid::SetDataSource(TDataSource* source) {
+    if (Source)
+        Source->RemoveLink(this);
+    Source = source;
+    if (Source)
+        Source->AddLink(this);
+    DataSourceNotified(Active() ? TCursorEvent::Opened : TCursorEvent::Closed, -1);
+}
+
+void TRecordGrid::DataSourceDestroyed() {
+    Source = nullptr;
+    DataSourceNotified(TCursorEvent::Closed, -1);
+}
+
+void TRecordGrid::SetColumns(const std::vector<TGridColumn>& columns) {
+    HideEditor();
+    Columns = columns;
+    Titles->setColumnCount(ColumnCount());
+    for (int column = 0; column < ColumnCount(); ++column) {
+        auto* title = new QStandardItem(Columns[column].Title);
+        title->setForeground(TitleColour);
+        Titles->setHorizontalHeaderItem(column, title);
+        TitleRow->resizeSection(column, Columns[column].Width);
+    }
+    CurrentCol = 0;
+    BindColumns();
+    UpdateGeometries();
+}
+
+bool TRecordGrid::Active() const {
+    return Source && Source->Active();
+}
+
+TTableCursor& TRecordGrid::Cursor() const {
+    return *Source->DataSet();
+}
+
+qint64 TRecordGrid::CurrentPos() const {
+    return Active() ? std::max<qint64>(1, Cursor().CurrentPosition()) : 1;
+}
+
+int TRecordGrid::RowHeight() const {
+    return fontMetrics().height() + 3;
+}
+
+int TRecordGrid::VisibleRowCount() const {
+    return std::max(1, viewport()->height() / RowHeight());
+}
+
+int TRecordGrid::FieldOf(int column) const {
+    return column >= 0 && column < static_cast<int>(ColumnFields.size()) ? ColumnFields[column]
+                                                                         : -1;
+}
+
+void TRecordGrid::BindColumns() {
+    ColumnFields.assign(Columns.size(), -1);
+    if (!Active())
+        return;
+    for (std::size_t column = 0; column < Columns.size(); ++column)
+        ColumnFields[column] = Cursor().FieldIndex(Columns[column].FieldName);
+}
+
+bool TRecordGrid::EditorShown() const {
+    return !InplaceEditor->isHidden();
+}
+
+QRect TRecordGrid::CellRect(int row, int column) const {
+    return QRect(TitleRow->sectionViewportPosition(column), row * RowHeight(),
+                 TitleRow->sectionSize(column), RowHeight());
+}
+
+QString TRecordGrid::CellText(qint64 position, int column) const {
+    const int field = FieldOf(column);
+    if (!Active() || field < 0 || position < 1 || position > Cursor().RowCountWithInsert())
+        return {};
+    // The current row shows the record being edited, not the stored one.
+    if (position == Cursor().CurrentPosition())
+        return Cursor().FieldText(field);
+    return Cursor().RowText(position, field);
+}
+
+// ---- Notifications ----
+
+void TRecordGrid::DataSourceNotified(TCursorEvent event, int field) {
+    switch (event) {
+    case TCursorEvent::Opened:
+    case TCursorEvent::Closed:
+        CellModified = false;
+        HideEditor();
+        BindColumns();
+        Top = 1;
+        ScreenRow = 0;
+        SyncWindow();
+        break;
+    case TCursorEvent::StateChanged:
+        break;
+    case TCursorEvent::RecordMoved:
+    case TCursorEvent::RecordsChanged:
+        SyncWindow();
+        ReloadEditor();
+        break;
+    case TCursorEvent::FieldChanged:
+        if (field == FieldOf(CurrentCol))
+            ReloadEditor();
+        break;
+    case TCursorEvent::CollectPending:
+        WriteBack();
+        return;
+    }
+    UpdateScrollBars();
+    UpdateEditorGeometry();
+    viewport()->update();
+    Indicator->update();
+}
+
+// Keeps the current row inside the window of shown rows, at the screen row it had when that
+// is possible, and the window filled when the table allows.
+void TRecordGrid::SyncWindow() {
+    if (!Active()) {
+        Top = 1;
+        ScreenRow = 0;
+        return;
+    }
+    const qint64 rows = VisibleRowCount();
+    const qint64 current = CurrentPos();
+    if (current < Top || current >= Top + rows)
+        Top = current - ScreenRow;
+    Top = std::clamp<qint64>(Top, 1, std::max<qint64>(1, Cursor().RowCountWithInsert() - rows + 1));
+    Top = std::clamp<qint64>(Top, current - rows + 1, current);
+    ScreenRow = static_cast<int>(current - Top);
+}
+
+// ---- Scroll bars and geometry ----
+
+void TRecordGrid::UpdateScrollBars() {
+    const int rows = VisibleRowCount();
+    QScrollBar* vertical = verticalScrollBar();
+    if (Active()) {
+        // The thumb is the record number; the range leaves a page after the last record.
+        const qint64 count = Cursor().RecordCount();
+        vertical->setRange(1, static_cast<int>(std::clamp<qint64>(count, 1, INT_MAX)));
+        vertical->setPageStep(rows);
+        if (Cursor().State() != TCursorState::Insert)
+            vertical->setValue(static_cast<int>(std::min<qint64>(Cursor().RecNo(), INT_MAX)));
+    } else {
+        vertical->setRange(0, 0);
+    }
+    QScrollBar* horizontal = horizontalScrollBar();
+    horizontal->setRange(0, std::max(0, TitleRow->length() - viewport()->width()));
+    horizontal->setPageStep(viewport()->width());
+    horizontal->setSingleStep(20);
+}
+
+void TRecordGrid::UpdateGeometries() {
+    const int titleHeight = TitleRow->sizeHint().height();
+    setViewportMargins(IndicatorWidth, titleHeight, 0, 0);
+    const QRect area = viewport()->geometry();
+    TitleRow->setGeometry(area.left(), area.top() - titleHeight, area.width(), titleHeight);
+    Indicator->setGeometry(area.left() - IndicatorWidth, area.top() - titleHeight, IndicatorWidth,
+                           area.height() + titleHeight);
+    SyncWindow();
+    UpdateScrollBars();
+    UpdateEditorGeometry();
+}
+
+void TRecordGrid::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateGeometries();
+}
+
+void TRecordGrid::scrollContentsBy(int, int) {
+    TitleRow->setOffset(horizontalScrollBar()->value());
+    UpdateEditorGeometry();
+    viewport()->update();
+}
+
+void TRecordGrid::UpdateEditorGeometry() {
+    if (!EditorShown())
+        return;
+    InplaceEditor->setGeometry(
+        CellRect(static_cast<int>(CurrentPos() - Top), CurrentCol).adjusted(1, 1, -1, -1));
+}
+
+void TRecordGrid::ScrollToColumn(int column) {
+    const int left = TitleRow->sectionPosition(column);
+    const int right = left + TitleRow->sectionSize(column);
+    QScrollBar* horizontal = horizontalScrollBar();
+    if (left < horizontal->value())
+        horizontal->setValue(left);
+    else if (right > horizontal->value() + viewport()->width())
+        horizontal->setValue(std::min(left, right - viewport()->width()));
+}
+
+void TRecordGrid::ScrollBarAction(int action) {
+    QScrollBar* vertical = verticalScrollBar();
+    if (!Active())
+        return;
+    const qint64 current = CurrentPos();
+    const qint64 shown =
+        std::min<qint64>(VisibleRowCount(), Cursor().RowCountWithInsert() - Top + 1);
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepSub:
+        MoveBy(Top - 1 - current);
+        break;
+    case QAbstractSlider::SliderSingleStepAdd:
+        MoveBy(Top + shown - current);
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        MoveBy(-VisibleRowCount());
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        MoveBy(VisibleRowCount());
+        break;
+    case QAbstractSlider::SliderToMinimum:
+        Cursor().First();
+        break;
+    case QAbstractSlider::SliderToMaximum:
+        Cursor().Last();
+        break;
+    case QAbstractSlider::SliderMove: {
+        // Dragging only moves the thumb; dropping it goes to that record.
+        if (vertical->isSliderDown())
+            return;
+        const qint64 position = vertical->sliderPosition();
+        if (position <= 1)
+            Cursor().First();
+        else if (position < Cursor().RecordCount())
+            Cursor().SetRecNo(position);
+        else
+            Cursor().Last();
+        break;
+    }
+    default:
+        return;
+    }
+    // The thumb shows where the cursor went, whatever the bar computed.
+    if (Active() && Cursor().State() != TCursorState::Insert)
+        vertical->setSliderPosition(static_cast<int>(std::min<qint64>(Cursor().RecNo(), INT_MAX)));
+}
+
+// ---- Painting ----
+
+void TRecordGrid::paintEvent(QPaintEvent*) {
+    QPainter painter(viewport());
+    const bool active = Active();
+    const qint64 total = active ? Cursor().RowCountWithInsert() : 0;
+    // A closed or empty table still shows one empty row.
+    const int rows = static_cast<int>(std::clamp<qint64>(total - Top + 1, 1, VisibleRowCount()));
+    const qint64 current = CurrentPos();
+    const bool focused = hasFocus() || InplaceEditor->hasFocus();
+    for (int row = 0; row < rows; ++row) {
+        const qint64 position = Top + row;
+        for (int visual = 0; visual < TitleRow->count(); ++visual) {
+            const int column = TitleRow->logicalIndex(visual);
+            const QRect cell = CellRect(row, column);
+            if (cell.right() < 0 || cell.left() > viewport()->width())
+                continue;
+            const bool selected =
+                focused && active && position == current && column == CurrentCol && !EditorShown();
+            if (selected)
+                painter.fillRect(cell.adjusted(0, 0, -1, -1), palette().highlight());
+            painter.setPen(selected ? palette().highlightedText().color()
+                                    : palette().text().color());
+            painter.drawText(cell.adjusted(2, 0, -3, -1), Qt::AlignLeft | Qt::AlignVCenter,
+                             CellText(position, column));
+            painter.setPen(LineColour);
+            painter.drawLine(cell.topRight(), cell.bottomRight());
+            painter.drawLine(cell.bottomLeft(), cell.bottomRight());
+        }
+    }
+}
+
+void TRecordGrid::PaintIndicator() {
+    QPainter painter(Indicator);
+    const int titleHeight = viewport()->geometry().top() - Indicator->geometry().top();
+    QStyleOptionHeader corner;
+    corner.initFrom(Indicator);
+    corner.rect = QRect(0, 0, IndicatorWidth, titleHeight);
+    style()->drawControl(QStyle::CE_HeaderSection, &corner, &painter, Indicator);
+    painter.fillRect(0, titleHeight, IndicatorWidth, Indicator->height() - titleHeight,
+                     palette().button());
+    const int rowHeight = RowHeight();
+    painter.setPen(palette().mid().color());
+    const int rows = VisibleRowCount();
+    for (int row = 0; row < rows; ++row) {
+        const int bottom = titleHeight + (row + 1) * rowHeight - 1;
+        painter.drawLine(0, bottom, IndicatorWidth - 1, bottom);
+    }
+    painter.drawLine(IndicatorWidth - 1, titleHeight, IndicatorWidth - 1, Indicator->height());
+    if (!Active())
+        return;
+    static const QPixmap Arrow = Glyph(QStringLiteral("dbgarrow"));
+    static const QPixmap EditMark = Glyph(QStringLiteral("dbedit"));
+    static const QPixmap InsertMark = Glyph(QStringLiteral("dbinsert"));
+    const TCursorState state = Cursor().State();
+    const QPixmap& mark = state == TCursorState::Edit     ? EditMark
+                          : state == TCursorState::Insert ? InsertMark
+                                                          : Arrow;
+    const int top = titleHeight + static_cast<int>(CurrentPos() - Top) * rowHeight;
+    painter.drawPixmap((IndicatorWidth - 1 - mark.width()) / 2,
+                       top + (rowHeight - 1 - mark.height()) / 2, mark);
+}
+
+bool TRecordGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Indicator && event->type() == QEvent::Paint) {
+        PaintIndicator();
+        return true;
+    }
+    if (watched == InplaceEditor) {
+        if (event->type() == QEvent::KeyPress)
+            return EditorKey(*static_cast<QKeyEvent*>(event));
+        if (event->type() == QEvent::FocusOut)
+            LeaveGrid(static_cast<QFocusEvent*>(event)->reason());
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+// ---- Keyboard ----
+
+bool TRecordGrid::focusNextPrevChild(bool) {
+    // Tab moves between columns here (its own key in the key table).
+    return false;
+}
+
+void TRecordGrid::keyPressEvent(QKeyEvent* event) {
+    if (HandleKey(*event)) {
+        event->accept();
+        return;
+    }
+    // A character or Backspace opens the editor and goes into it.
+    if (Active() && (KeyTypesCharacter(*event) || event->key() == Qt::Key_Backspace)) {
+        if (!EditorShown())
+            ShowEditor(true);
+        QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->text());
+        QCoreApplication::sendEvent(InplaceEditor, &copy);
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+// Keys the editor leaves to the grid; the others edit its text, after asking the grid.
+bool TRecordGrid::EditorKey(QKeyEvent& event) {
+    const int key = event.key();
+    const bool control = event.modifiers() & Qt::ControlModifier;
+    const bool caretKey =
+        key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Home || key == Qt::Key_End;
+    const bool toGrid = (caretKey && control) || (key == Qt::Key_Delete && control) ||
+                        (key == Qt::Key_Insert && event.modifiers() == Qt::NoModifier) ||
+                        (!caretKey && key != Qt::Key_Delete && key != Qt::Key_Insert);
+    if (toGrid && HandleKey(event))
+        return true;
+    if (KeyChangesText(event)) {
+        if (!CanEditModify())
+            return true;
+        if (FieldRefusesKey(Cursor(), FieldOf(CurrentCol), event)) {
+            QApplication::beep();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TRecordGrid::HandleKey(const QKeyEvent& event) {
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    const bool control = modifiers & Qt::ControlModifier;
+    const bool shift = modifiers & Qt::ShiftModifier;
+    if (!Active())
+        return false;
+    const qint64 current = CurrentPos();
+    const qint64 lastShown =
+        Top + std::min<qint64>(VisibleRowCount(), Cursor().RowCountWithInsert() - Top + 1) - 1;
+    switch (event.key()) {
+    case Qt::Key_Up:
+        control ? MoveBy(Top - current) : KeyUp();
+        return true;
+    case Qt::Key_Down:
+        control ? MoveBy(lastShown - current) : KeyDown();
+        return true;
+    case Qt::Key_PageUp:
+        MoveBy(control ? Top - current : -VisibleRowCount());
+        return true;
+    case Qt::Key_PageDown:
+        MoveBy(control ? lastShown - current : VisibleRowCount());
+        return true;
+    case Qt::Key_Left:
+        control ? MoveToColumn(TitleRow->logicalIndex(0)) : StepColumn(-1);
+        return true;
+    case Qt::Key_Right:
+        control ? MoveToColumn(TitleRow->logicalIndex(TitleRow->count() - 1)) : StepColumn(1);
+        return true;
+    case Qt::Key_Home:
+        control ? Cursor().First() : MoveToColumn(TitleRow->logicalIndex(0));
+        return true;
+    case Qt::Key_End:
+        control ? Cursor().Last() : MoveToColumn(TitleRow->logicalIndex(TitleRow->count() - 1));
+        return true;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        if (modifiers & Qt::AltModifier)
+            return false;
+        StepColumn(shift || event.key() == Qt::Key_Backtab ? -2 : 2);
+        return true;
+    case Qt::Key_Insert:
+        if (modifiers != Qt::NoModifier)
+            return false;
+        if (CanEditGrid())
+            Cursor().Insert();
+        return true;
+    case Qt::Key_Delete:
+        if (!control)
+            return false;
+        DeleteRecord();
+        return true;
+    case Qt::Key_Escape:
+        Escape();
+        return true;
+    case Qt::Key_F2:
+        ShowEditor(false);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        WriteBack();
+        EditorShown() ? HideEditor() : ShowEditor(true);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TRecordGrid::KeyUp() {
+    TTableCursor& cursor = Cursor();
+    if (cursor.State() == TCursorState::Insert && !cursor.Modified() && !CellModified &&
+        cursor.Eof())
+        cursor.Cancel();
+    else
+        cursor.MoveBy(-1);
+}
+
+void TRecordGrid::KeyDown() {
+    TTableCursor& cursor = Cursor();
+    if (cursor.State() == TCursorState::Insert && !cursor.Modified() && !CellModified) {
+        if (cursor.Eof())
+            return;
+        cursor.Cancel();
+    } else {
+        cursor.MoveBy(1);
+    }
+    if (cursor.Eof() && CanEditGrid())
+        cursor.Append();
+}
+
+void TRecordGrid::MoveBy(qint64 distance) {
+    if (distance != 0)
+        Cursor().MoveBy(distance);
+}
+
+// Steps of +-1 stop at the ends; +-2 (Tab) wrap to the next or previous row.
+void TRecordGrid::StepColumn(int step) {
+    const int visual = TitleRow->visualIndex(CurrentCol);
+    const int last = TitleRow->count() - 1;
+    const int target = visual + (step > 0 ? 1 : -1);
+    if (target >= 0 && target <= last) {
+        MoveToColumn(TitleRow->logicalIndex(target));
+    } else if (step == 2) {
+        KeyDown();
+        MoveToColumn(TitleRow->logicalIndex(0));
+    } else if (step == -2) {
+        KeyUp();
+        MoveToColumn(TitleRow->logicalIndex(last));
+    }
+}
+
+void TRecordGrid::MoveToColumn(int column) {
+    if (column < 0)
+        return;
+    if (column != CurrentCol) {
+        WriteBack();
+        HideEditor();
+        CurrentCol = column;
+    }
+    ScrollToColumn(column);
+    viewport()->update();
+}
+
+void TRecordGrid::DeleteRecord() {
+    TTableCursor& cursor = Cursor();
+    if (ReadOnly || cursor.RowCountWithInsert() == 0 || !cursor.CanModify())
+        return;
+    if (!ConfirmDelete || Messages.ConfirmDelete())
+        cursor.Delete();
+}
+
+void TRecordGrid::Escape() {
+    if (CellModified) {
+        CellModified = false;
+        ReloadEditor();
+    } else if (Source->Editing()) {
+        Cursor().Cancel();
+    }
+    HideEditor();
+}
+
+// ---- The in-place editor ----
+
+bool TRecordGrid::CanEditGrid() const {
+    return !ReadOnly && Active() && Cursor().CanModify();
+}
+
+// Asked before every keystroke that would change the cell: starts the edit and marks the cell.
+bool TRecordGrid::CanEditModify() {
+    if (!CanEditGrid() || FieldOf(CurrentCol) < 0)
+        return false;
+    if (!Source->Edit())
+        return false;
+    CellModified = true;
+    return true;
+}
+
+void TRecordGrid::ShowEditor(bool selectAll) {
+    if (!Active() || ColumnCount() == 0)
+        return;
+    ScrollToColumn(CurrentCol);
+    if (!EditorShown()) {
+        const int field = FieldOf(CurrentCol);
+        const int size = field >= 0 ? Cursor().FieldSize(field) : 0;
+        InplaceEditor->setMaxLength(size > 0 ? size : UnlimitedLength);
+        InplaceEditor->setText(CellText(CurrentPos(), CurrentCol));
+        InplaceEditor->show();
+        UpdateEditorGeometry();
+    }
+    InplaceEditor->setFocus(Qt::OtherFocusReason);
+    if (selectAll)
+        InplaceEditor->selectAll();
+    else
+        InplaceEditor->end(false);
+    viewport()->update();
+}
+
+void TRecordGrid::HideEditor() {
+    if (!EditorShown())
+        return;
+    if (InplaceEditor->hasFocus())
+        setFocus(Qt::OtherFocusReason);
+    InplaceEditor->hide();
+    viewport()->update();
+}
+
+void TRecordGrid::ReloadEditor() {
+    if (!EditorShown() || CellModified)
+        return;
+    const QString value = CellText(CurrentPos(), CurrentCol);
+    // Equal text is left alone so the caret and selection stay where the user put them.
+    if (value != InplaceEditor->text()) {
+        InplaceEditor->setText(value);
+        InplaceEditor->selectAll();
+    }
+}
+
+// The cell's text goes into the field; posting is left to the cursor's moves and Post.
+void TRecordGrid::WriteBack() {
+    const int field = FieldOf(CurrentCol);
+    if (!CellModified || field < 0 || !Active())
+        return;
+    Cursor().SetFieldText(field, InplaceEditor->text());
+    CellModified = false;
+    ReloadEditor();
+}
+
+void TRecordGrid::LeaveGrid(Qt::FocusReason reason) {
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || !Active())
+        return;
+    const QWidget* next = QApplication::focusWidget();
+    if (next == this || next == InplaceEditor)
+        return;
+    try {
+        TTableCursor& cursor = Cursor();
+        if (cursor.State() == TCursorState::Insert && !cursor.Modified() && !CellModified)
+            cursor.Cancel();
+        else
+            WriteBack();
+    } catch (const std::exception& error) {
+        setFocus(Qt::OtherFocusReason);
+        Messages.ShowError(error);
+    }
+    viewport()->update();
+}
+
+void TRecordGrid::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void TRecordGrid::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    LeaveGrid(event->reason());
+}
+
+// ---- Mouse ----
+
+void TRecordGrid::mousePressEvent(QMouseEvent* event) {
+    setFocus(Qt::MouseFocusReason);
+    if (!Active())
+        return;
+    const QPoint point = event->position().toPoint();
+    const int row = point.y() / RowHeight();
+    const qint64 position = Top + row;
+    const int column = TitleRow->logicalIndexAt(point.x());
+    if (row >= VisibleRowCount() || column < 0 ||
+        position > std::max<qint64>(1, Cursor().RowCountWithInsert()))
+        return;
+    const bool wasCurrent = position == CurrentPos() && column == CurrentCol;
+    if (wasCurrent && event->button() == Qt::LeftButton && !EditorShown()) {
+        ShowEditor(false);
+        const QPoint inEditor = InplaceEditor->mapFrom(viewport(), point);
+        InplaceEditor->setCursorPosition(InplaceEditor->cursorPositionAt(inEditor));
+        return;
+    }
+    WriteBack();
+    HideEditor();
+    MoveBy(position - CurrentPos());
+    MoveToColumn(column);
+}
+
+void TRecordGrid::wheelEvent(QWheelEvent* event) {
+    const int steps = event->angleDelta().y() / 120;
+    if (Active() && steps != 0)
+        Cursor().MoveBy(-steps);
+    event->accept();
+}
