@@ -20,7 +20,6 @@ public:
     QString CurrentFolder() const;
     // The folder a bare "D:" stands for: the drive's own current folder, else its root.
     QString FolderOf(QChar letter) const;
-    QChar CurrentDrive() const { return Drive; }
 
     // Makes `absolute` (a Resolve result) the current folder, and its drive current.
     void Enter(const QString& absolute);

@@ -38,8 +38,6 @@ public:
     // The real path a drive path stands for, to build trees and check the working
     // directory: "D:\DOCS" gives "<root of D>/DOCS". Empty for no such drive.
     QString RealPath(const QString& drivePath) const;
-    // The folder every drive root lives in.
-    QString Scratch() const { return QString::fromUtf8(ScratchFolder); }
 
 private:
     void EditDrive(QChar letter, const std::function<void(TDrive&)>& edit);

@@ -13,7 +13,6 @@ public:
     explicit TWildcardPattern(QStringView pattern);
 
     bool Matches(QStringView name) const;
-    bool MatchesEverything() const { return Everything; }
 
 private:
     QString Folded; // the pattern case-folded
