@@ -525,7 +525,7 @@ void TreeScannerTest::walksTwoThousandFoldersDeepOnASmallStack() {
 
     // Far less stack than one frame per level would need.
     QThread* scan = QThread::create([&fixture] { fixture.Scanner.StartSearch(); });
-    scan->setStackSize(256 * 1024);
+    scan->setStackSize(64 * 1024);
     scan->start();
     QVERIFY(scan->wait());
     delete scan;
