@@ -49,6 +49,7 @@ private slots:
     void fileTypesChooseTheEntries_data();
     void fileTypesChooseTheEntries();
     void glyphsFollowTheKindOfEntry();
+    void rowsGrowToTheGlyphHeightWhenGlyphsAreShown();
     void theHourGlassShowsOnceAnEntryLandsAtPosition100_data();
     void theHourGlassShowsOnceAnEntryLandsAtPosition100();
     void aLongListingStaysUsable();
@@ -147,7 +148,24 @@ void FileListTest::glyphsFollowTheKindOfEntry() {
     using G = TPickerGlyph;
     QCOMPARE(GlyphsOf(*list.model()), (QList<G>{G::ClosedFolder, G::UnknownFile, G::Executable,
                                                 G::Executable, G::Executable, G::Executable}));
-    QCOMPARE(list.sizeHintForRow(0), std::max(list.fontMetrics().height(), 16));
+}
+
+void FileListTest::rowsGrowToTheGlyphHeightWhenGlyphsAreShown() {
+    TFakeFileSystem files;
+    MakeFilesFolder(files);
+    QFont small = QApplication::font();
+    small.setPixelSize(9); // a line height under the glyphs' 16
+    TFileList list(files);
+    list.setFont(small);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    const int plainHeight = list.fontMetrics().height();
+    QVERIFY(plainHeight < 16);
+    QTRY_COMPARE(list.visualRect(list.model()->index(1, 0)).top(), plainHeight);
+
+    list.SetShowGlyphs(true);
+
+    QTRY_COMPARE(list.visualRect(list.model()->index(1, 0)).top(), 16);
 }
 
 void FileListTest::theHourGlassShowsOnceAnEntryLandsAtPosition100_data() {

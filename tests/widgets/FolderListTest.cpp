@@ -64,6 +64,7 @@ void FolderListTest::linesShowThePathThenTheSubFolders() {
     QCOMPARE(TextsOf(*list.model()), texts);
     QCOMPARE(IndentsOf(*list.model()), indents);
     QCOMPARE(list.ItemIndex(), currentRow);
+    QCOMPARE(list.sizeHintForRow(0), std::max(list.fontMetrics().height(), 16));
     const QList<TPickerGlyph> glyphs = GlyphsOf(*list.model());
     for (int row = 0; row < glyphs.size(); ++row)
         QCOMPARE(glyphs[row], row < currentRow    ? TPickerGlyph::OpenFolder
