@@ -45,6 +45,7 @@ private slots:
     void failedPostOnClosingKeepsTheWindowOpen();
     void missingCatalogIsReportedBeforeTheWindowShows();
     void refusedPostShowsTheErrorBoxAndKeepsTheEdit();
+    void errorInAHeldNextStopsItsRepeat();
     void helpTopicsAndAboutLabelShowTheirMessages();
     void insertAndFindCallTheirWindowsOnceThereAreAny();
 
@@ -305,6 +306,23 @@ void FormZandrelTest::refusedPostShowsTheErrorBoxAndKeepsTheEdit() {
     QCOMPARE(Form->TableData.RecNo(), 1);
     QCOMPARE(QApplication::focusWidget(), editor);
     QCOMPARE(Counter(), QStringLiteral("Data 1 of 3"));
+}
+
+void FormZandrelTest::errorInAHeldNextStopsItsRepeat() {
+    Start(5, true);
+    TypeInto(Child<QLineEdit>("DBEditComents"), RefusedComment);
+    auto* navigator = Child<TRecordNavigator>("DBNavigatorData");
+    navigator->SetRepeatTiming(20, 10);
+    TNavigatorButton* next = navigator->Button(nbNext);
+    // GIVEN a pending row the engine refuses, WHEN Next is held, THEN its first repeat fails,
+    // the error shows once and the button stops repeating; the release clicks no more.
+    QTest::mousePress(next, Qt::LeftButton);
+    QTRY_COMPARE(Messages.Shown.size(), 1);
+    QVERIFY(!next->isDown());
+    QTest::mouseRelease(next, Qt::LeftButton);
+    QCOMPARE(Messages.Shown.size(), 1);
+    QCOMPARE(Form->TableData.State(), TCursorState::Edit);
+    QCOMPARE(Form->TableData.FieldText(Coments), RefusedComment);
 }
 
 void FormZandrelTest::helpTopicsAndAboutLabelShowTheirMessages() {

@@ -48,6 +48,8 @@ private slots:
     void droppingTheThumbGoesToThatRecord();
     void emptyTableShowsOneRowAndTypingInserts();
     void movedColumnsKeepTheirFields();
+    void insertKeyStartsANewRowAtTheCurrentOne();
+    void columnWithoutAFieldShowsNothingAndCannotBeEdited();
 
 private:
     std::unique_ptr<TSourcedCatalog> Catalog;
@@ -404,6 +406,29 @@ void RecordGridTest::movedColumnsKeepTheirFields() {
     Type(QStringLiteral("Z"));
     Key(Qt::Key_Return);
     QCOMPARE(Cursor->FieldText(Label), QStringLiteral("Z"));
+}
+
+void RecordGridTest::insertKeyStartsANewRowAtTheCurrentOne() {
+    Open(5);
+    Cursor->SetRecNo(3);
+    Key(Qt::Key_Insert);
+    QCOMPARE(Cursor->State(), TCursorState::Insert);
+    QCOMPARE(Cursor->CurrentPosition(), 3);
+    QCOMPARE(Grid->CellText(3, Label), QString());
+    QCOMPARE(Grid->CellText(4, Label), QStringLiteral("CD0")); // record 3 shown one row down
+    QCOMPARE(Grid->CellText(4, 2), QStringLiteral("file3.txt"));
+}
+
+void RecordGridTest::columnWithoutAFieldShowsNothingAndCannotBeEdited() {
+    Open(5);
+    Grid->SetColumns({{QStringLiteral("Size"), QStringLiteral("Size"), 50},
+                      {QStringLiteral("File"), QStringLiteral("File on Directory"), 258}});
+    QCOMPARE(Grid->ColumnCount(), 2);
+    QCOMPARE(Grid->CellText(1, 0), QString());
+    QCOMPARE(Grid->CellText(1, 1), QStringLiteral("file1.txt"));
+    Type(QStringLiteral("x"));
+    QCOMPARE(Cursor->State(), TCursorState::Browse);
+    QVERIFY(Events.isEmpty());
 }
 
 QTEST_MAIN(RecordGridTest)
