@@ -102,7 +102,7 @@ void TDriveSelector::SetChosenDrive(QChar letter) {
 }
 
 void TDriveSelector::Pick(int index) {
-    RunPickerAction(ShowError, [this, index] {
+    RunPickerAction(Messages, [this, index] {
         if (OnClick)
             OnClick();
         const QString text = itemText(index);

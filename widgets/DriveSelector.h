@@ -35,7 +35,10 @@ public:
 
     std::function<void()> OnClick;
     std::function<void()> OnChange;
-    TPickerErrorHook ShowError; // errors of the user's picks
+
+    // The error box for the errors of the user's picks; without one they go on to the event
+    // loop's error handler.
+    void SetMessages(TMessageService* messages) { Messages = messages; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -51,4 +54,5 @@ private:
     QChar Chosen;
     TTextCase LetterCase = tcLowerCase;
     TFolderList* LinkedFolderList = nullptr;
+    TMessageService* Messages = nullptr;
 };

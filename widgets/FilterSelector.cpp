@@ -7,7 +7,7 @@ TFilterSelector::TFilterSelector(QWidget* parent)
     setEditable(false);
     BuildEntries();
     connect(this, &QComboBox::activated, this,
-            [this] { RunPickerAction(ShowError, [this] { ApplyMask(); }); });
+            [this] { RunPickerAction(Messages, [this] { ApplyMask(); }); });
 }
 
 void TFilterSelector::BuildEntries() {

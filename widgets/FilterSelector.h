@@ -29,7 +29,10 @@ public:
     void SetFileList(TFileList* fileList) { LinkedFileList = fileList; }
 
     std::function<void()> OnChange;
-    TPickerErrorHook ShowError; // errors of the user's picks
+
+    // The error box for the errors of the user's picks; without one they go on to the event
+    // loop's error handler.
+    void SetMessages(TMessageService* messages) { Messages = messages; }
 
 private:
     void BuildEntries();
@@ -38,4 +41,5 @@ private:
     QString FilterText = QStringLiteral("All files (*.*)|*.*");
     QStringList EntryMasks;
     TFileList* LinkedFileList = nullptr;
+    TMessageService* Messages = nullptr;
 };

@@ -146,7 +146,7 @@ void TFolderList::BuildLines() {
 
 void TFolderList::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        RunPickerAction(ShowError, [this] { OpenHighlightedLine(); });
+        RunPickerAction(Messages, [this] { OpenHighlightedLine(); });
         return;
     }
     QListView::keyPressEvent(event);
@@ -154,5 +154,5 @@ void TFolderList::keyPressEvent(QKeyEvent* event) {
 
 void TFolderList::mouseDoubleClickEvent(QMouseEvent* event) {
     QListView::mouseDoubleClickEvent(event);
-    RunPickerAction(ShowError, [this] { OpenHighlightedLine(); });
+    RunPickerAction(Messages, [this] { OpenHighlightedLine(); });
 }

@@ -37,7 +37,10 @@ public:
     void OpenHighlightedLine();
 
     std::function<void()> OnChange; // after each change of folder
-    TPickerErrorHook ShowError;     // errors of the user's double clicks and Enter keys
+
+    // The error box for the errors of the user's double clicks and Enter keys; without one they go
+    // on to the event loop's error handler.
+    void SetMessages(TMessageService* messages) { Messages = messages; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -57,4 +60,5 @@ private:
     bool Preserving = true;
     bool Sensitive = true;
     TFileList* LinkedFileList = nullptr;
+    TMessageService* Messages = nullptr;
 };

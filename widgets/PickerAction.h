@@ -1,21 +1,16 @@
 #pragma once
 // Runs a user's action on a picker. A folder that cannot be entered ends the action; its error
-// goes to the picker's error hook, or on to the event loop's error handler when none is set.
+// shows in the error box, or goes on to the event loop's error handler when no box is given.
 
 #include "platform/FileSystemError.h"
+#include "widgets/MessageService.h"
 
-#include <QString>
-#include <functional>
-
-using TPickerErrorHook = std::function<void(const QString& errorText)>;
-
-template <typename Action>
-void RunPickerAction(const TPickerErrorHook& showError, Action&& action) {
+template <typename Action> void RunPickerAction(TMessageService* messages, Action&& action) {
     try {
         action();
     } catch (const TFileSystemError& error) {
-        if (!showError)
+        if (!messages)
             throw;
-        showError(error.Text);
+        messages->ShowError(error.Text);
     }
 }

@@ -4,6 +4,7 @@
 
 #include "widgets/DriveSelector.h"
 #include "PickerDrives.h"
+#include "ScriptedMessages.h"
 #include "widgets/FileList.h"
 #include "widgets/FolderList.h"
 
@@ -44,19 +45,17 @@ struct TLinkedPickers {
         Selector.OnChange = [this] {
             Events << QStringLiteral("change %1").arg(Selector.ChosenDrive());
         };
-        Selector.ShowError = [this](const QString& text) {
-            Errors << text;
-        };
+        Selector.SetMessages(&Messages);
         Selector.SetTextCase(tcUpperCase);
         Events.clear();
         Selector.show();
     }
 
+    TScriptedMessages Messages;
     TDriveSelector Selector;
     TFolderList Folders;
     TFileList Files;
     QStringList Events;
-    QStringList Errors;
 };
 
 void PickWithTheMouse(TDriveSelector& selector, int row) {
@@ -212,7 +211,8 @@ void DriveSelectorTest::aDriveWithNoDiscShowsTheErrorAndKeepsTheFolder() {
 
     // GIVEN no disc in E: WHEN it is picked THEN the error shows and only the selector moves.
     QTest::keyClick(&pickers.Selector, Qt::Key_Down);
-    QCOMPARE(pickers.Errors, QStringList{"I/O error 21: E:\\"});
+    QCOMPARE(pickers.Messages.Texts(), QStringList{"I/O error 21: E:\\."});
+    QCOMPARE(pickers.Messages.Shown.front().Kind, TBoxKind::Error);
     QCOMPARE(pickers.Events, QStringList{"click"});
     QCOMPARE(pickers.Selector.currentText(), QString("E: []"));
     QCOMPARE(pickers.Selector.ChosenDrive(), QChar(u'E'));
@@ -232,7 +232,7 @@ void DriveSelectorTest::aDriveWithNoDiscShowsTheErrorAndKeepsTheFolder() {
     QTest::keyClick(&pickers.Selector, Qt::Key_Down);
     QCOMPARE(pickers.Folders.CurrentFolder(), QString("E:\\"));
     QCOMPARE(pickers.Files.Items(), QStringList{"on the disc.txt"});
-    QCOMPARE(pickers.Errors.size(), 1);
+    QCOMPARE(pickers.Messages.Shown.size(), 1);
 }
 
 void DriveSelectorTest::settingTheChosenDriveInCode() {

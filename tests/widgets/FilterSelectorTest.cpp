@@ -3,6 +3,7 @@
 
 #include "widgets/FilterSelector.h"
 #include "PickerDrives.h"
+#include "ScriptedMessages.h"
 #include "widgets/FileList.h"
 
 #include <QTest>
@@ -126,10 +127,8 @@ void FilterSelectorTest::aPickWhoseFolderVanishedShowsTheError() {
     TFilterSelector selector;
     selector.SetFileList(&list);
     selector.SetFilter("All|*.*|Text|*.txt");
-    QStringList errors;
-    selector.ShowError = [&](const QString& text) {
-        errors << text;
-    };
+    TScriptedMessages messages;
+    selector.SetMessages(&messages);
     int changes = 0;
     selector.OnChange = [&] {
         ++changes;
@@ -139,7 +138,7 @@ void FilterSelectorTest::aPickWhoseFolderVanishedShowsTheError() {
 
     QTest::keyClick(&selector, Qt::Key_Down);
 
-    QCOMPARE(errors, QStringList{"File not found: C:\\GONE"});
+    QCOMPARE(messages.Texts(), QStringList{"File not found: C:\\GONE."});
     QCOMPARE(list.Items(), (QStringList{"a.txt", "b.doc"}));
     QCOMPARE(changes, 0);
 }

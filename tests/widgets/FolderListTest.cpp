@@ -3,6 +3,7 @@
 
 #include "widgets/FolderList.h"
 #include "PickerDrives.h"
+#include "ScriptedMessages.h"
 #include "widgets/FileList.h"
 
 #include <QTest>
@@ -232,10 +233,8 @@ void FolderListTest::aVanishedFolderShowsTheErrorAndChangesNothing() {
     TFolderList list(files);
     TFileList fileList(files);
     list.SetFileList(&fileList);
-    QStringList errors;
-    list.ShowError = [&](const QString& text) {
-        errors << text;
-    };
+    TScriptedMessages messages;
+    list.SetMessages(&messages);
     int changes = 0;
     list.OnChange = [&] {
         ++changes;
@@ -248,7 +247,7 @@ void FolderListTest::aVanishedFolderShowsTheErrorAndChangesNothing() {
     QVERIFY(QDir(root + "/DOCS/GONE").removeRecursively());
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, RowCentre(list, 2));
 
-    QCOMPARE(errors, QStringList{"File not found: D:\\DOCS\\GONE"});
+    QCOMPARE(messages.Texts(), QStringList{"File not found: D:\\DOCS\\GONE."});
     QCOMPARE(TextsOf(*list.model()), linesBefore);
     QCOMPARE(list.CurrentFolder(), QString("D:\\DOCS"));
     QCOMPARE(fileList.Items(), QStringList{"kept.txt"});
