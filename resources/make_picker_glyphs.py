@@ -94,14 +94,14 @@ def network():
 def cdrom():
     c = Canvas(16, 11)
     c.disc(7.5, 5, 5.4, "k")
-    c.disc(7.5, 5, 4.5, "s")
-    c.fill(4, 1, 6, 2, "w")  # shine
-    c.fill(9, 7, 11, 8, "c")
-    c.fill(10, 2, 11, 3, "m")
-    c.disc(7.5, 5, 1.6, "k")
-    c.fill(7, 4, 8, 5, "w")  # the centre hole
-    c.fill(7, 5, 8, 5, ".")
-    c.fill(7, 4, 8, 4, ".")
+    c.disc(7.5, 5, 4.4, "s")
+    c.fill(5, 2, 6, 2, "w")  # shine and rainbow on the silver
+    c.dot(4, 3, "w")
+    c.fill(9, 7, 10, 7, "c")
+    c.dot(10, 6, "c")
+    c.fill(9, 2, 10, 2, "m")
+    c.disc(7.5, 5, 1.9, "g")
+    c.fill(7, 4, 8, 5, ".")  # the centre hole
     return c
 
 
