@@ -10,15 +10,6 @@
 namespace {
 constexpr int GlyphRowHeight = 16;
 
-// "D:\" for a drive path, "\\SERVER\SHARE\" for a network path.
-QString RootOf(const QString& folder) {
-    if (!folder.startsWith(QStringLiteral("\\\\")))
-        return folder.left(2) + u'\\';
-    const qsizetype shareStart = folder.indexOf(u'\\', 2);
-    const qsizetype shareEnd = shareStart < 0 ? -1 : folder.indexOf(u'\\', shareStart + 1);
-    return (shareEnd < 0 ? folder : folder.left(shareEnd)) + u'\\';
-}
-
 QString Joined(const QString& folder, const QString& name) {
     return folder.endsWith(u'\\') ? folder + name : folder + u'\\' + name;
 }
@@ -81,10 +72,10 @@ void TFolderList::FolderChanged() {
 }
 
 void TFolderList::BuildLines() {
-    const QString root = RootOf(Current);
-    const bool network = root.startsWith(QStringLiteral("\\\\"));
-    // A volume whose flags cannot be read is taken as a Linux one: names kept as they are.
-    const TVolumeInfo volume = network ? TVolumeInfo{} : Files.VolumeInformation(root.front());
+    // Folders always come in the drive-letter form, network drives too ("X:\DOCS"). A volume
+    // whose flags cannot be read is taken as a Linux one: names kept as they are.
+    const TVolumeInfo volume =
+        Current.isEmpty() ? TVolumeInfo{} : Files.VolumeInformation(Current.front());
     Preserving = !volume.Readable || volume.CasePreserving || volume.CaseSensitive;
     Sensitive = !volume.Readable || volume.CaseSensitive;
 
@@ -100,11 +91,6 @@ void TFolderList::BuildLines() {
 
     QString rest = Current;
     QString walked; // the folder the path lines have reached
-    if (network) {
-        addPathLine(root, TPickerGlyph::OpenFolder, root);
-        rest = Current.mid(root.size());
-        walked = root;
-    }
     int currentRow = -1;
     if (!rest.isEmpty()) {
         if (!rest.endsWith(u'\\')) {
@@ -112,7 +98,7 @@ void TFolderList::BuildLines() {
                 QString part = rest.left(cut);
                 rest.remove(0, cut + 1);
                 if (walked.isEmpty()) {
-                    part += u'\\'; // the drive: D: becomes D:\ .
+                    part += u'\\'; // "D:" stands for the root "D:\" on this line
                     walked = part;
                 } else {
                     walked = Joined(walked, part);
