@@ -36,5 +36,5 @@ private:
     double StartMB = 0;
 };
 
-// A fresh temporary folder for generated data, removed when the program ends.
+// The temporary folder for this run's generated data, removed when the program ends.
 std::string BenchScratchFolder();

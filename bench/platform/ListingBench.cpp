@@ -1,14 +1,12 @@
 // Listing a folder of 100,000 files with "*.*" and every attribute, beside `ls -f -l` of
 // the same folder in the same run (both with a warm cache, best of five).
 
-#include "BenchReport.h"
-#include "platform/FakeFileSystem.h"
+#include "BenchDrive.h"
 
 #include <QCoreApplication>
 #include <QProcess>
 #include <cstdio>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -38,18 +36,11 @@ void ListWithLs(const QString& folder) {
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    const QByteArray folder = QByteArray::fromStdString(BenchScratchFolder()) + "/BIG";
-    if (mkdir(folder.constData(), 0755) != 0) {
-        std::perror(folder.constData());
-        return 1;
-    }
+    const QByteArray folder = MakeBenchFolder("BIG");
     MakeFiles(folder);
 
     TFakeFileSystem files;
-    TDrive drive;
-    drive.Letter = u'D';
-    drive.MountRoot = folder;
-    files.AddDrive(drive);
+    MapDriveOnto(files, u'D', folder);
 
     qint64 bytes = 0;
     std::size_t listed = 0;
