@@ -40,6 +40,7 @@ TRecordGrid::TRecordGrid(TMessageService& messages, QWidget* parent)
     TitleRow->setSectionsMovable(true);
     TitleRow->setSectionsClickable(false);
     TitleRow->setHighlightSections(false);
+    TitleRow->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     TitleRow->setSectionResizeMode(QHeaderView::Interactive);
     TitleRow->setStretchLastSection(false);
     TitleRow->setMinimumSectionSize(2);
@@ -214,7 +215,8 @@ void TRecordGrid::UpdateScrollBars() {
         vertical->setRange(0, 0);
     }
     QScrollBar* horizontal = horizontalScrollBar();
-    horizontal->setRange(0, std::max(0, TitleRow->length() - viewport()->width()));
+    const int overflow = TitleRow->length() - viewport()->width();
+    horizontal->setRange(0, overflow > 0 ? WholeColumnOffset(overflow) : 0);
     horizontal->setPageStep(viewport()->width());
     horizontal->setSingleStep(20);
 }
@@ -255,8 +257,18 @@ void TRecordGrid::ScrollToColumn(int column) {
     QScrollBar* horizontal = horizontalScrollBar();
     if (left < horizontal->value())
         horizontal->setValue(left);
-    else if (right > horizontal->value() + viewport()->width())
-        horizontal->setValue(std::min(left, right - viewport()->width()));
+    if (right > horizontal->value() + viewport()->width())
+        horizontal->setValue(std::min(left, WholeColumnOffset(right - viewport()->width())));
+}
+
+// The first column start at or after `offset`: a scrolled grid starts with a whole column.
+int TRecordGrid::WholeColumnOffset(int offset) const {
+    for (int visual = 0; visual < TitleRow->count(); ++visual) {
+        const int start = TitleRow->sectionPosition(TitleRow->logicalIndex(visual));
+        if (start >= offset)
+            return start;
+    }
+    return offset;
 }
 
 void TRecordGrid::ScrollBarAction(int action) {

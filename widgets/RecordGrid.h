@@ -91,6 +91,7 @@ private:
     void UpdateGeometries();
     void UpdateEditorGeometry();
     void ScrollToColumn(int column);
+    int WholeColumnOffset(int offset) const;
     void ScrollBarAction(int action);
     void PaintIndicator();
 
