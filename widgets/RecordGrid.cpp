@@ -1,6 +1,5 @@
 #include "widgets/RecordGrid.h"
 
-#include "catalog/DataError.h"
 #include "widgets/DataSource.h"
 #include "widgets/EditKeys.h"
 #include "widgets/Glyphs.h"
