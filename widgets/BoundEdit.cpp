@@ -6,10 +6,10 @@
 #include "widgets/MessageService.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <memory>
 
 // QLineEdit's own "no limit".
 static constexpr int UnlimitedLength = 32767;
@@ -138,14 +138,21 @@ void TBoundEdit::keyPressEvent(QKeyEvent* event) {
     QLineEdit::keyPressEvent(event);
 }
 
+// Focus that only leaves for a menu or another window and comes back is no entering or
+// leaving: the pending text stays as typed.
+static bool ComesOrGoesForGood(const QFocusEvent& event) {
+    return event.reason() != Qt::ActiveWindowFocusReason && event.reason() != Qt::PopupFocusReason;
+}
+
 void TBoundEdit::focusInEvent(QFocusEvent* event) {
-    Reload();
+    if (ComesOrGoesForGood(*event))
+        Reload();
     QLineEdit::focusInEvent(event);
 }
 
 void TBoundEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
-    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
+    if (!ComesOrGoesForGood(*event))
         return;
     try {
         WriteBack();
@@ -159,24 +166,27 @@ void TBoundEdit::focusOutEvent(QFocusEvent* event) {
 }
 
 void TBoundEdit::contextMenuEvent(QContextMenuEvent* event) {
-    const std::unique_ptr<QMenu> menu(createStandardContextMenu());
-    // A read-only box would offer no cut, paste or undo; these start the edit first.
-    if (isReadOnly() && CanModify()) {
-        const std::pair<const char*, void (QLineEdit::*)()> commands[] = {
-            {"edit-cut", &QLineEdit::cut},
-            {"edit-paste", &QLineEdit::paste},
-            {"edit-undo", &QLineEdit::undo}};
-        for (const auto& [name, command] : commands) {
-            QAction* action = menu->findChild<QAction*>(QLatin1String(name));
-            if (!action)
-                continue;
-            action->disconnect();
-            action->setEnabled(true);
-            connect(action, &QAction::triggered, this, [this, command] {
-                if (StartEdit())
-                    (this->*command)();
-            });
-        }
-    }
-    menu->exec(event->globalPos());
+    // Our own menu: Qt's leaves cut, paste and undo out of a read-only box, and here they
+    // start the edit first, like their keys.
+    const bool canEdit = CanModify() && (Source->Editing() || Source->AutoEdit);
+    const bool selected = hasSelectedText();
+    QMenu menu;
+    auto add = [&](const char* name, const QString& text, auto command, bool enabled, bool edits) {
+        QAction* action = menu.addAction(text, this, [this, command, edits] {
+            if (!edits || StartEdit())
+                (this->*command)();
+        });
+        action->setObjectName(QLatin1String(name));
+        action->setEnabled(enabled && (canEdit || !edits));
+    };
+    add("edit-undo", tr("&Undo"), &QLineEdit::undo, isUndoAvailable(), true);
+    menu.addSeparator();
+    add("edit-cut", tr("Cu&t"), &QLineEdit::cut, selected, true);
+    add("edit-copy", tr("&Copy"), &QLineEdit::copy, selected, false);
+    add("edit-paste", tr("&Paste"), &QLineEdit::paste,
+        !QGuiApplication::clipboard()->text().isEmpty(), true);
+    add("edit-delete", tr("Delete"), &QLineEdit::del, selected, true);
+    menu.addSeparator();
+    add("select-all", tr("Select All"), &QLineEdit::selectAll, !text().isEmpty(), false);
+    menu.exec(event->globalPos());
 }

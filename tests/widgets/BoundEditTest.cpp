@@ -7,8 +7,13 @@
 #include "catalog/DataError.h"
 #include "widgets/DataSource.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <memory>
 
@@ -32,6 +37,8 @@ private slots:
     void typingPastTheDeclaredSizeIsImpossible();
     void escapeShowsTheFieldAgain();
     void pendingTextIsCollectedBeforeAMove();
+    void pasteFromTheContextMenuStartsTheEdit();
+    void switchingToAnotherWindowAndBackKeepsThePendingText();
 
 private:
     std::unique_ptr<TSourcedCatalog> Catalog;
@@ -169,6 +176,50 @@ void BoundEditTest::pendingTextIsCollectedBeforeAMove() {
     QCOMPARE(Cursor->State(), TCursorState::Browse);
     QCOMPARE(Cursor->RowText(1, Coments), QStringLiteral("kept"));
     QCOMPARE(Box->text(), QString());
+}
+
+void BoundEditTest::pasteFromTheContextMenuStartsTheEdit() {
+    Bind(QStringLiteral("Coments"));
+    Cursor->Open();
+    QVERIFY(Box->isReadOnly());
+    QApplication::clipboard()->setText(QStringLiteral("pasted"));
+    bool offered = false;
+    // The menu runs its own loop: choose "Paste" from inside it, as the user would.
+    QTimer::singleShot(0, this, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QAction* paste = menu ? menu->findChild<QAction*>(QStringLiteral("edit-paste")) : nullptr;
+        offered = paste && paste->isEnabled();
+
+        if (paste)
+            paste->trigger();
+        if (menu)
+            menu->close();
+    });
+    Box->setFocus();
+    const QPoint inside = Box->rect().center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, inside, Box->mapToGlobal(inside));
+    QCoreApplication::sendEvent(Box, &event);
+    QVERIFY(offered);
+    QCOMPARE(Cursor->State(), TCursorState::Edit);
+    QCOMPARE(Box->text(), QStringLiteral("pasted"));
+    QVERIFY(Box->Modified());
+}
+
+void BoundEditTest::switchingToAnotherWindowAndBackKeepsThePendingText() {
+    Bind(QStringLiteral("Coments"));
+    Cursor->Open();
+    Box->setFocus();
+    QTest::keyClicks(Box, QStringLiteral("half typed"));
+    QWidget elsewhere;
+    elsewhere.show();
+    QApplication::setActiveWindow(&elsewhere);
+    QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+    QApplication::setActiveWindow(Window.get());
+    QVERIFY(QTest::qWaitForWindowActive(Window.get()));
+    QTRY_VERIFY(Box->hasFocus());
+    QCOMPARE(Box->text(), QStringLiteral("half typed"));
+    QVERIFY(Box->Modified());
+    QCOMPARE(Cursor->FieldText(Coments), QString()); // nothing written back meanwhile
 }
 
 QTEST_MAIN(BoundEditTest)
