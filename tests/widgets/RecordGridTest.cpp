@@ -48,6 +48,7 @@ private slots:
     void droppingTheThumbGoesToThatRecord();
     void emptyTableShowsOneRowAndTypingInserts();
     void movedColumnsKeepTheirFields();
+    void draggingTitlesResizesAndMovesColumns();
     void insertKeyStartsANewRowAtTheCurrentOne();
     void columnWithoutAFieldShowsNothingAndCannotBeEdited();
 
@@ -406,6 +407,27 @@ void RecordGridTest::movedColumnsKeepTheirFields() {
     Type(QStringLiteral("Z"));
     Key(Qt::Key_Return);
     QCOMPARE(Cursor->FieldText(Label), QStringLiteral("Z"));
+}
+
+void RecordGridTest::draggingTitlesResizesAndMovesColumns() {
+    Open(5);
+    QWidget* titles = Grid->Header()->viewport();
+    const int middle = Grid->Header()->height() / 2;
+    // The border after "CD Label", dragged 50 pixels to the right.
+    QTest::mousePress(titles, Qt::LeftButton, {}, QPoint(69, middle));
+    QTest::mouseMove(titles, QPoint(95, middle));
+    QTest::mouseMove(titles, QPoint(119, middle));
+    QTest::mouseRelease(titles, Qt::LeftButton, {}, QPoint(119, middle));
+    QCOMPARE(Grid->Header()->sectionSize(0), 120);
+    // The "CD Label" title, dragged onto the middle of "File on Directory".
+    const int file = Grid->Header()->sectionViewportPosition(2) + 130;
+    QTest::mousePress(titles, Qt::LeftButton, {}, QPoint(40, middle));
+    QTest::mouseMove(titles, QPoint(200, middle));
+    QTest::mouseMove(titles, QPoint(file, middle));
+    QTest::mouseRelease(titles, Qt::LeftButton, {}, QPoint(file, middle));
+    QCOMPARE(Grid->Header()->visualIndex(0), 2);
+    QCOMPARE(Grid->Header()->logicalIndex(0), 1);
+    QCOMPARE(Grid->CellText(1, 0), QStringLiteral("CD0")); // the column keeps its field
 }
 
 void RecordGridTest::insertKeyStartsANewRowAtTheCurrentOne() {
