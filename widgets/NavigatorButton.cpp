@@ -22,6 +22,8 @@ void TNavigatorButton::paintEvent(QPaintEvent* event) {
     QStylePainter painter(this);
     QStyleOptionFocusRect option;
     option.initFrom(this);
+    // The mark is the keyboard's, whatever the style thinks of how the focus came.
+    option.state |= QStyle::State_KeyboardFocusChange | QStyle::State_HasFocus;
     option.rect = rect().adjusted(4, 4, -4, -4);
     painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
 }
