@@ -169,6 +169,12 @@ void TRecordNavigator::SetMark(TNavigateButton button) {
 
 void TRecordNavigator::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    // Buttons share the width equally, so the bar is cut to a whole multiple of their number.
+    const int whole = this->width() - this->width() % NavigateButtonCount;
+    if (whole != this->width() && whole >= NavigateButtonCount * MinimumButtonSize.width()) {
+        resize(whole, this->height());
+        return;
+    }
     const int width = std::max(this->width() / NavigateButtonCount, MinimumButtonSize.width());
     const int height = std::max(this->height(), MinimumButtonSize.height());
     for (int index = 0; index < NavigateButtonCount; ++index)

@@ -97,6 +97,9 @@ void RecordNavigatorTest::buttonsCarryTheirHints() {
         QVERIFY(!face->icon().isNull());
         QCOMPARE(face->width(), 67);
     }
+    Navigator->resize(679, 25);
+    QCOMPARE(Navigator->width(), 670);
+    QCOMPARE(Navigator->Button(nbRefresh)->geometry(), QRect(603, 0, 67, 25));
 }
 
 void RecordNavigatorTest::enablingFollowsTheCursor_data() {
