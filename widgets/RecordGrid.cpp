@@ -52,6 +52,8 @@ TRecordGrid::TRecordGrid(TMessageService& messages, QWidget* parent)
     connect(TitleRow, &QHeaderView::sectionResized, this, relayout);
     connect(TitleRow, &QHeaderView::sectionMoved, this, relayout);
 
+    Indicator->setBackgroundRole(QPalette::Base);
+    Indicator->setAutoFillBackground(true);
     Indicator->installEventFilter(this);
 
     InplaceEditor->hide();
@@ -113,6 +115,12 @@ int TRecordGrid::RowHeight() const {
 
 int TRecordGrid::VisibleRowCount() const {
     return std::max(1, viewport()->height() / RowHeight());
+}
+
+// Rows on screen: the window of records, or one empty row for a closed or empty table.
+int TRecordGrid::ShownRows() const {
+    const qint64 total = Active() ? Cursor().RowCountWithInsert() : 0;
+    return static_cast<int>(std::clamp<qint64>(total - Top + 1, 1, VisibleRowCount()));
 }
 
 int TRecordGrid::FieldOf(int column) const {
@@ -275,8 +283,7 @@ void TRecordGrid::ScrollBarAction(int action) {
     if (!Active())
         return;
     const qint64 current = CurrentPos();
-    const qint64 shown =
-        std::min<qint64>(VisibleRowCount(), Cursor().RowCountWithInsert() - Top + 1);
+    const qint64 shown = ShownRows();
     switch (action) {
     case QAbstractSlider::SliderSingleStepSub:
         MoveBy(Top - 1 - current);
@@ -322,9 +329,7 @@ void TRecordGrid::ScrollBarAction(int action) {
 void TRecordGrid::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     const bool active = Active();
-    const qint64 total = active ? Cursor().RowCountWithInsert() : 0;
-    // A closed or empty table still shows one empty row.
-    const int rows = static_cast<int>(std::clamp<qint64>(total - Top + 1, 1, VisibleRowCount()));
+    const int rows = ShownRows();
     const qint64 current = CurrentPos();
     const bool focused = hasFocus() || InplaceEditor->hasFocus();
     for (int row = 0; row < rows; ++row) {
@@ -356,16 +361,16 @@ void TRecordGrid::PaintIndicator() {
     corner.initFrom(Indicator);
     corner.rect = QRect(0, 0, IndicatorWidth, titleHeight);
     style()->drawControl(QStyle::CE_HeaderSection, &corner, &painter, Indicator);
-    painter.fillRect(0, titleHeight, IndicatorWidth, Indicator->height() - titleHeight,
-                     palette().button());
     const int rowHeight = RowHeight();
+    const int rows = ShownRows();
+    painter.fillRect(0, titleHeight, IndicatorWidth, rows * rowHeight, palette().button());
     painter.setPen(palette().mid().color());
-    const int rows = VisibleRowCount();
     for (int row = 0; row < rows; ++row) {
         const int bottom = titleHeight + (row + 1) * rowHeight - 1;
         painter.drawLine(0, bottom, IndicatorWidth - 1, bottom);
     }
-    painter.drawLine(IndicatorWidth - 1, titleHeight, IndicatorWidth - 1, Indicator->height());
+    painter.drawLine(IndicatorWidth - 1, titleHeight, IndicatorWidth - 1,
+                     titleHeight + rows * rowHeight - 1);
     if (!Active())
         return;
     static const QPixmap Arrow = Glyph(QStringLiteral("dbgarrow"));
@@ -447,8 +452,7 @@ bool TRecordGrid::HandleKey(const QKeyEvent& event) {
     if (!Active())
         return false;
     const qint64 current = CurrentPos();
-    const qint64 lastShown =
-        Top + std::min<qint64>(VisibleRowCount(), Cursor().RowCountWithInsert() - Top + 1) - 1;
+    const qint64 lastShown = Top + ShownRows() - 1;
     switch (event.key()) {
     case Qt::Key_Up:
         control ? MoveBy(Top - current) : KeyUp();

@@ -65,6 +65,7 @@ private:
     TTableCursor& Cursor() const;
     qint64 CurrentPos() const;
     int RowHeight() const;
+    int ShownRows() const;
     int FieldOf(int column) const;
     void BindColumns();
 
