@@ -172,6 +172,9 @@ void TRecordGrid::DataSourceNotified(TCursorEvent event, int field) {
         break;
     case TCursorEvent::RecordMoved:
     case TCursorEvent::RecordsChanged:
+        // Pending cell text was collected before any move or post; what reaches here with it
+        // (Cancel, Delete) drops it, as it drops the record's other changes.
+        CellModified = false;
         SyncWindow();
         ReloadEditor();
         break;

@@ -34,6 +34,7 @@ private slots:
     void typingIntoTheNewRowThenUpPostsIt();
     void tabWritesTheCellButKeepsTheRecordInEdit();
     void escapeTwiceRestoresTheCellThenCancelsTheRecord();
+    void cancelFromElsewhereDropsTheCellText();
     void typingPastTheDeclaredSizeIsImpossible();
     void editorOpensAsTheKeySays_data();
     void editorOpensAsTheKeySays();
@@ -242,6 +243,17 @@ void RecordGridTest::escapeTwiceRestoresTheCellThenCancelsTheRecord() {
     QCOMPARE(Cursor->State(), TCursorState::Browse);
     QCOMPARE(Events, QList<int>{-1});
     QCOMPARE(Cursor->FieldText(Label), QStringLiteral("CD0"));
+}
+
+void RecordGridTest::cancelFromElsewhereDropsTheCellText() {
+    Open(5);
+    Type(QStringLiteral("XX"));
+    Cursor->Cancel(); // as the navigator's Cancel does
+    QCOMPARE(Grid->Editor()->text(), QStringLiteral("CD0"));
+    Events.clear();
+    Key(Qt::Key_Return); // nothing left to write back into a record that is not edited
+    QVERIFY(Events.isEmpty());
+    QCOMPARE(Cursor->State(), TCursorState::Browse);
 }
 
 void RecordGridTest::typingPastTheDeclaredSizeIsImpossible() {
