@@ -19,7 +19,7 @@ namespace {
 
 constexpr int BigRows = 1000000;
 constexpr int SmallRows = 1000;
-constexpr int Runs = 5;
+constexpr int Runs = 9;
 constexpr int PageDowns = 100;
 
 // Any box would stop the run: print it instead.
