@@ -31,6 +31,7 @@ private slots:
     void keysMoveAsTheKeyTableSays();
     void downOnLastRowAppendsAndUpRemovesIt();
     void leavingTheGridRemovesAnUntouchedNewRow();
+    void leavingTheGridWritesTheCellBackWithoutPosting();
     void typingIntoTheNewRowThenUpPostsIt();
     void tabWritesTheCellButKeepsTheRecordInEdit();
     void escapeTwiceRestoresTheCellThenCancelsTheRecord();
@@ -202,6 +203,18 @@ void RecordGridTest::leavingTheGridRemovesAnUntouchedNewRow() {
     Other->setFocus();
     QCOMPARE(Cursor->State(), TCursorState::Browse);
     QCOMPARE(Cursor->RecordCount(), 5);
+}
+
+void RecordGridTest::leavingTheGridWritesTheCellBackWithoutPosting() {
+    Open(5);
+    Key(Qt::Key_End);
+    Type(QStringLiteral("left"));
+    Events.clear();
+    Other->setFocus();
+    QCOMPARE(Events, QList<int>{Coments});
+    QCOMPARE(Cursor->State(), TCursorState::Edit);
+    QCOMPARE(Cursor->FieldText(Coments), QStringLiteral("left"));
+    QCOMPARE(Cursor->RowText(1, Coments), QStringLiteral("left"));
 }
 
 void RecordGridTest::typingIntoTheNewRowThenUpPostsIt() {
