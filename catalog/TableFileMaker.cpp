@@ -16,7 +16,11 @@ void MakeTableFile(const QString& path) {
                               "PRAGMA journal_mode=WAL;"
                               "CREATE TABLE records (\"Label\" VARCHAR(32), "
                               "\"Directory\" VARCHAR(4096), \"File\" VARCHAR(255), "
-                              "\"Coments\" VARCHAR(1024));",
+                              "\"Coments\" VARCHAR(1024));"
+                              // SQLite counts rows over the narrowest index: with one constant
+                              // key a row, opening a million-row catalog reads a few MB, not
+                              // the whole table.
+                              "CREATE INDEX records_count ON records (0);",
                               nullptr, nullptr, nullptr);
     const QString engineMessage = QString::fromUtf8(sqlite3_errmsg(connection));
     sqlite3_close(connection);
