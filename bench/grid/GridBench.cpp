@@ -167,10 +167,18 @@ TFigures Measure(const QString& path) {
     return figures;
 }
 
+// The offscreen platform warns at every window it shows that it cannot pass size hints on;
+// that says nothing about the program, and would bury the figures.
+void PrintOtherMessages(QtMsgType, const QMessageLogContext&, const QString& message) {
+    if (!message.contains(QLatin1String("propagateSizeHints")))
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(PrintOtherMessages);
     if (argc == 3 && qstrcmp(argv[1], "--first-paint") == 0)
         return FirstPaint(argc, argv);
     QApplication application(argc, argv);
@@ -183,11 +191,12 @@ int main(int argc, char* argv[]) {
     Measure(small); // warms the fonts, styles and caches that any first window pays for
     const TFigures reference = Measure(small);
     const TFigures ours = Measure(big);
-    const std::string ratio = "1.5";
+    const std::string ratio = "ratio<=1.5";
     PrintBench("grid_startup_to_first_paint_s", ours.ProgramStartUp, reference.ProgramStartUp,
                ratio);
     // Within that: the window alone, whose difference is the cursor opening the table.
-    PrintBench("grid_window_create_to_first_paint_s", ours.StartUp, reference.StartUp, "-");
+    PrintBench("grid_window_create_to_first_paint_s", ours.StartUp, reference.StartUp,
+               "information");
     PrintBench("grid_ctrl_end_s", ours.CtrlEnd, reference.CtrlEnd, ratio);
     PrintBench("grid_100_page_down_s", ours.PageDowns, reference.PageDowns, ratio);
     PrintBench("grid_thumb_to_middle_s", ours.ThumbToMiddle, reference.ThumbToMiddle, ratio);
