@@ -7,6 +7,8 @@ Python. Each navigator glyph comes twice: `dbn_<name>.xpm` (normal) and `dbn_<na
 """
 import math
 
+from xpm import write_xpm
+
 SIZE = 16
 
 
@@ -79,27 +81,22 @@ def disc(x, y):
     return "s" if (x + y) % 7 else "w"
 
 
-def write_xpm(path, width, height, colours, pixel):
-    lines = [f'"{width} {height} {len(colours)} 1",']
-    lines += [f'"{key} c {value}",' for key, value in colours.items()]
-    rows = ['"' + "".join(pixel(x, y) for x in range(width)) + '"' for y in range(height)]
-    name = path.split("/")[-1].replace(".", "_")
-    with open(path, "w") as out:
-        out.write(f"/* XPM */\nstatic const char* {name}[] = {{\n")
-        out.write("\n".join(lines + [",\n".join(rows)]) + "\n};\n")
+def draw_xpm(path, width, height, colours, pixel):
+    write_xpm(path, colours,
+              ["".join(pixel(x, y) for x in range(width)) for y in range(height)])
 
 
 def main():
     for name, shape in NAVIGATOR.items():
-        write_xpm(f"glyphs/dbn_{name}.xpm", SIZE, SIZE, {".": "None", "#": "#000080"},
+        draw_xpm(f"glyphs/dbn_{name}.xpm", SIZE, SIZE, {".": "None", "#": "#000080"},
                   lambda x, y: "#" if shape(x, y) else ".")
-        write_xpm(f"glyphs/dbn_{name}_grey.xpm", SIZE, SIZE,
+        draw_xpm(f"glyphs/dbn_{name}_grey.xpm", SIZE, SIZE,
                   {".": "None", "#": "#808080", "w": "#FFFFFF"},
                   lambda x, y: "#" if shape(x, y) else ("w" if shape(x - 1, y - 1) else "."))
-    write_xpm("glyphs/zandrel.xpm", 32, 32,
+    draw_xpm("glyphs/zandrel.xpm", 32, 32,
               {".": "None", "k": "#404040", "b": "#000080", "s": "#C0C0C0", "w": "#FFFFFF"}, disc)
     for name, (shape, colour) in INDICATOR.items():
-        write_xpm(f"glyphs/{name}.xpm", 8, 13, {".": "None", "#": colour},
+        draw_xpm(f"glyphs/{name}.xpm", 8, 13, {".": "None", "#": colour},
                   lambda x, y: "#" if shape(x, y) else ".")
 
 

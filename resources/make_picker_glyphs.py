@@ -5,6 +5,7 @@ Run from this folder after changing a shape; the XPM files are committed so the 
 Python. Every glyph is painted on the teal key colour, and its bottom-left pixel is always that
 key: the pickers draw the colour of that pixel as transparent.
 """
+from xpm import write_xpm
 
 PALETTE = {
     ".": "#008080",  # key colour, drawn transparent
@@ -202,22 +203,13 @@ GLYPHS = {
 }
 
 
-def write_xpm(path, canvas):
-    used = sorted({cell for row in canvas.cells for cell in row})
-    lines = [f'"{canvas.width} {canvas.height} {len(used)} 1",']
-    lines += [f'"{key} c {PALETTE[key]}",' for key in used]
-    rows = ['"' + "".join(row) + '"' for row in canvas.cells]
-    name = path.split("/")[-1].replace(".", "_")
-    with open(path, "w") as out:
-        out.write(f"/* XPM */\nstatic const char* {name}[] = {{\n")
-        out.write("\n".join(lines + [",\n".join(rows)]) + "\n};\n")
-
-
 def main():
     for name, draw in GLYPHS.items():
         canvas = draw()
         assert canvas.cells[-1][0] == ".", f"{name}: the bottom-left pixel must be the key"
-        write_xpm(f"pickers/{name}.xpm", canvas)
+        used = sorted({cell for row in canvas.cells for cell in row})
+        write_xpm(f"pickers/{name}.xpm", {key: PALETTE[key] for key in used},
+                  ["".join(row) for row in canvas.cells])
 
 
 if __name__ == "__main__":
