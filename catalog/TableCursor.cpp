@@ -245,8 +245,8 @@ void TTableCursor::Insert() {
     InsertPosition = count ? RecordNumber : 1;
     SavedBof = AtBegin;
     SavedEof = AtEnd;
-    AtBegin = false;
-    AtEnd = count == 0;
+    // The new row of an empty table is both its first and its last.
+    AtBegin = AtEnd = count == 0;
     Buffer = QStringList(CatalogFieldCount);
     RecordModified = false;
     SetState(TCursorState::Insert);
@@ -258,7 +258,7 @@ void TTableCursor::Append() {
     InsertPosition = File->Rows().Count() + 1;
     SavedBof = AtBegin;
     SavedEof = AtEnd;
-    AtBegin = false;
+    AtBegin = InsertPosition == 1;
     AtEnd = true;
     Buffer = QStringList(CatalogFieldCount);
     RecordModified = false;

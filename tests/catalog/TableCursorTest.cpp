@@ -222,6 +222,7 @@ void TableCursorTest::editOnEmptyTableInserts() {
     cursor.Edit();
     QCOMPARE(cursor.State(), TCursorState::Insert);
     QCOMPARE(cursor.RecNo(), -1);
+    QVERIFY(cursor.Bof() && cursor.Eof()); // nothing to move to: the navigator's moves stay off
     cursor.SetFieldText(QStringLiteral("Label"), QStringLiteral("CD1"));
     cursor.Post();
     QCOMPARE(cursor.RecNo(), 1);
