@@ -52,6 +52,13 @@ TDrive DriveOf(const TMountEntry& mount, TDriveType type, const TBlockDevices& d
     return drive;
 }
 
+TDrive UnlistedRootDrive() {
+    TDrive drive;
+    drive.Type = TDriveType::Fixed;
+    drive.MountRoot = "/";
+    return drive;
+}
+
 TDrive NotReadyDrive(TDriveType type) {
     TDrive drive;
     drive.Type = type;
@@ -119,9 +126,12 @@ TDriveTable TLinuxFileSystem::DriveTableOf(const std::vector<TMountEntry>& mount
             taken.insert(IdentityOf(*mount));
     };
 
+    // C: is the root folder even where no mount is listed for it, as inside a chroot.
     const auto root = byFolder.find("/");
     if (root != byFolder.end())
         place(u'C', DriveOf(*root->second, TDriveType::Fixed, devices), root->second);
+    else
+        place(u'C', UnlistedRootDrive(), nullptr);
 
     // Floppies on A: and B:, optical drives from D:, with or without a medium.
     char16_t floppyLetter = u'A', letter = u'D';

@@ -162,6 +162,8 @@ void LinuxDrivesTest::lettersFollowWhatIsAttached_data() {
     QTest::newRow("CD drive with a disc") << "desktop-cd-disc.txt" << false << "CDEFG";
     QTest::newRow("USB stick and network") << "desktop-usb-network.txt" << false << "CDEFGHXYZ";
     QTest::newRow("floppy drive") << "desktop-cd-empty.txt" << true << "ACDEFG";
+    QTest::newRow("chroot without a mount of its own")
+        << "chroot-no-root-mount.txt" << false << "CD";
 }
 
 void LinuxDrivesTest::lettersFollowWhatIsAttached() {
@@ -186,6 +188,9 @@ void LinuxDrivesTest::describesEachDrive_data() {
     const QString usb = "desktop-usb-network.txt";
     QTest::newRow("root") << empty << false << QChar(u'C') << TDriveType::Fixed << QByteArray("/")
                           << "ROOT" << true << true << QString();
+    QTest::newRow("root folder that is no mount")
+        << "chroot-no-root-mount.txt" << false << QChar(u'C') << TDriveType::Fixed
+        << QByteArray("/") << QString() << true << true << QString();
     QTest::newRow("CD drive without disc")
         << empty << false << QChar(u'D') << TDriveType::CdRom << QByteArray() << QString() << false
         << false << QString();
