@@ -4,69 +4,101 @@
 #include <numeric>
 
 void TRowMap::SetRun(qint64 firstRowId, qint64 count) {
-    IsRun = true;
+    SetEnds(firstRowId, firstRowId + count - 1, count);
+    Layout = TLayout::Run;
+}
+
+void TRowMap::SetEnds(qint64 firstRowId, qint64 lastRowId, qint64 count) {
+    Layout = TLayout::Ends;
     FirstRowId = firstRowId;
-    RunCount = count;
+    LastRowId = lastRowId;
+    RowCount = count;
     RowIds.clear();
     RowIds.shrink_to_fit();
 }
 
 void TRowMap::SetRowIds(std::vector<qint64> rowIds) {
-    IsRun = false;
+    Layout = TLayout::Listed;
     RowIds = std::move(rowIds);
 }
 
 qint64 TRowMap::Count() const {
-    return IsRun ? RunCount : qint64(RowIds.size());
+    return Layout == TLayout::Listed ? qint64(RowIds.size()) : RowCount;
+}
+
+bool TRowMap::Knows(qint64 recordNumber) const {
+    return Layout != TLayout::Ends || recordNumber == 1 || recordNumber == RowCount;
+}
+
+bool TRowMap::KnowsRowId(qint64 rowId) const {
+    return Layout != TLayout::Ends || rowId <= FirstRowId || rowId >= LastRowId;
 }
 
 qint64 TRowMap::RowIdAt(qint64 recordNumber) const {
-    return IsRun ? FirstRowId + recordNumber - 1 : RowIds[size_t(recordNumber - 1)];
-}
-
-bool TRowMap::Contains(qint64 rowId) const {
-    if (IsRun)
-        return rowId >= FirstRowId && rowId < FirstRowId + RunCount;
-    return std::binary_search(RowIds.begin(), RowIds.end(), rowId);
+    switch (Layout) {
+    case TLayout::Run:
+        return FirstRowId + recordNumber - 1;
+    case TLayout::Ends:
+        return recordNumber == 1 ? FirstRowId : LastRowId;
+    case TLayout::Listed:
+        break;
+    }
+    return RowIds[size_t(recordNumber - 1)];
 }
 
 qint64 TRowMap::RecordNumberOf(qint64 rowId) const {
-    if (IsRun)
-        return std::clamp(rowId - FirstRowId, qint64(0), RunCount) + 1;
+    switch (Layout) {
+    case TLayout::Run:
+        return std::clamp(rowId - FirstRowId, qint64(0), RowCount) + 1;
+    case TLayout::Ends:
+        return rowId <= FirstRowId ? 1 : rowId == LastRowId ? RowCount : RowCount + 1;
+    case TLayout::Listed:
+        break;
+    }
     return std::lower_bound(RowIds.begin(), RowIds.end(), rowId) - RowIds.begin() + 1;
 }
 
-void TRowMap::Add(qint64 rowId) {
-    if (IsRun && RunCount == 0) {
-        FirstRowId = rowId;
-        RunCount = 1;
-        return;
+bool TRowMap::Add(qint64 rowId) {
+    if (Layout != TLayout::Listed && RowCount == 0) {
+        SetRun(rowId, 1);
+        return true;
     }
-    if (IsRun && rowId == FirstRowId + RunCount) {
-        ++RunCount;
-        return;
+    if (Layout != TLayout::Listed && rowId > LastRowId) {
+        if (rowId != LastRowId + 1)
+            Layout = TLayout::Ends; // a gap before the new row
+        LastRowId = rowId;
+        ++RowCount;
+        return true;
     }
+    if (Layout == TLayout::Ends)
+        return false;
     SpellOutRun();
     RowIds.insert(std::lower_bound(RowIds.begin(), RowIds.end(), rowId), rowId);
+    return true;
 }
 
-void TRowMap::Remove(qint64 rowId) {
-    if (IsRun && RunCount > 0 && (rowId == FirstRowId || rowId == FirstRowId + RunCount - 1)) {
+bool TRowMap::Remove(qint64 rowId) {
+    if (Layout == TLayout::Run && RowCount > 0 && (rowId == FirstRowId || rowId == LastRowId)) {
         if (rowId == FirstRowId)
             ++FirstRowId;
-        --RunCount;
-        return;
+        else
+            --LastRowId;
+        --RowCount;
+        return true;
     }
+    if (Layout == TLayout::Ends)
+        return false;
     SpellOutRun();
     const auto found = std::lower_bound(RowIds.begin(), RowIds.end(), rowId);
     if (found != RowIds.end() && *found == rowId)
         RowIds.erase(found);
+    return true;
 }
 
 void TRowMap::SpellOutRun() {
-    if (!IsRun)
+    if (Layout != TLayout::Run)
         return;
-    RowIds.resize(size_t(RunCount));
+    RowIds.resize(size_t(RowCount));
     std::iota(RowIds.begin(), RowIds.end(), FirstRowId);
-    IsRun = false;
+    Layout = TLayout::Listed;
 }

@@ -35,7 +35,7 @@ void TTableCursor::RequireActive() const {
 }
 
 void TTableCursor::RequireNotEmpty() const {
-    if (File->Rows().Count() == 0)
+    if (File->RowCount() == 0)
         Fail(QStringLiteral("Cannot perform this operation on an empty dataset"));
 }
 
@@ -79,7 +79,7 @@ void TTableCursor::SetActive(bool active) {
     File = std::move(file);
     for (int field = 0; field < CatalogFieldCount; ++field)
         Sizes[size_t(field)] = File->FieldSize(field);
-    const qint64 count = File->Rows().Count();
+    const qint64 count = File->RowCount();
     PositionAt(count ? 1 : 0);
     AtBegin = true;
     AtEnd = count == 0;
@@ -98,17 +98,16 @@ void TTableCursor::EmptyTable() {
 
 void TTableCursor::PositionAt(qint64 recordNumber) {
     RecordNumber = recordNumber;
-    RowId = recordNumber > 0 ? File->Rows().RowIdAt(recordNumber) : 0;
+    RowId = recordNumber > 0 ? File->RowIdAt(recordNumber) : 0;
     SeenGeneration = File->Generation();
 }
 
 void TTableCursor::Resynchronise() const {
     if (SeenGeneration == File->Generation())
         return;
-    const TRowMap& rows = File->Rows();
-    const qint64 count = rows.Count();
-    RecordNumber = count ? std::min(rows.RecordNumberOf(RowId), count) : 0;
-    RowId = RecordNumber > 0 ? rows.RowIdAt(RecordNumber) : 0;
+    const qint64 count = File->RowCount();
+    RecordNumber = count ? std::min(File->RecordNumberOf(RowId), count) : 0;
+    RowId = RecordNumber > 0 ? File->RowIdAt(RecordNumber) : 0;
     SeenGeneration = File->Generation();
 }
 
@@ -126,7 +125,7 @@ void TTableCursor::CheckBrowseMode() {
 void TTableCursor::First() {
     CheckBrowseMode();
     File->NoticeOtherWriters();
-    const qint64 count = File->Rows().Count();
+    const qint64 count = File->RowCount();
     PositionAt(count ? 1 : 0);
     AtBegin = true;
     AtEnd = count == 0;
@@ -136,7 +135,7 @@ void TTableCursor::First() {
 void TTableCursor::Last() {
     CheckBrowseMode();
     File->NoticeOtherWriters();
-    const qint64 count = File->Rows().Count();
+    const qint64 count = File->RowCount();
     PositionAt(count);
     AtBegin = count == 0;
     AtEnd = true;
@@ -148,7 +147,7 @@ int TTableCursor::MoveBy(qint64 distance) {
     Resynchronise();
     if (distance == 0 || (distance > 0 && AtEnd) || (distance < 0 && AtBegin))
         return 0;
-    const qint64 count = File->Rows().Count();
+    const qint64 count = File->RowCount();
     AtBegin = AtEnd = false;
     qint64 target = RecordNumber + distance;
     if (target > count) {
@@ -182,7 +181,7 @@ qint64 TTableCursor::RecNo() const {
 
 qint64 TTableCursor::RecordCount() const {
     RequireActive();
-    return File->Rows().Count();
+    return File->RowCount();
 }
 
 int TTableCursor::FieldIndex(const QString& name) const {
@@ -241,7 +240,7 @@ void TTableCursor::SetState(TCursorState state) {
 void TTableCursor::Insert() {
     CheckBrowseMode();
     Resynchronise();
-    const qint64 count = File->Rows().Count();
+    const qint64 count = File->RowCount();
     InsertPosition = count ? RecordNumber : 1;
     SavedBof = AtBegin;
     SavedEof = AtEnd;
@@ -255,7 +254,7 @@ void TTableCursor::Insert() {
 void TTableCursor::Append() {
     CheckBrowseMode();
     Resynchronise();
-    InsertPosition = File->Rows().Count() + 1;
+    InsertPosition = File->RowCount() + 1;
     SavedBof = AtBegin;
     SavedEof = AtEnd;
     AtBegin = InsertPosition == 1;
@@ -270,7 +269,7 @@ void TTableCursor::Edit() {
     if (CursorState == TCursorState::Edit || CursorState == TCursorState::Insert)
         return;
     Resynchronise();
-    if (File->Rows().Count() == 0) {
+    if (File->RowCount() == 0) {
         Insert();
         return;
     }
@@ -293,7 +292,7 @@ void TTableCursor::Post() {
         PositionAt(RecordNumber);
     } else {
         const qint64 rowId = File->InsertRow(values);
-        PositionAt(File->Rows().RecordNumberOf(rowId));
+        PositionAt(File->RecordNumberOf(rowId));
     }
     AtBegin = AtEnd = false;
     Buffer.clear();
@@ -325,7 +324,7 @@ void TTableCursor::Delete() {
     RequireNotEmpty();
     const bool wasEditing = CursorState == TCursorState::Edit;
     File->DeleteRow(RowId);
-    const qint64 count = File->Rows().Count();
+    const qint64 count = File->RowCount();
     PositionAt(std::min(RecordNumber, count));
     AtBegin = AtEnd = count == 0;
     Buffer.clear();
@@ -350,14 +349,14 @@ void TTableCursor::AppendRecord(const QStringList& values) {
     for (int field = 0; field < CatalogFieldCount && field < values.size(); ++field)
         row[size_t(field)] = CutToSize(values[field], FieldSize(field));
     const qint64 rowId = File->InsertRow(row);
-    PositionAt(File->Rows().RecordNumberOf(rowId));
+    PositionAt(File->RecordNumberOf(rowId));
     AtBegin = AtEnd = false;
     Notify(TCursorEvent::RecordsChanged);
 }
 
 qint64 TTableCursor::RowCountWithInsert() const {
     RequireActive();
-    return File->Rows().Count() + (CursorState == TCursorState::Insert ? 1 : 0);
+    return File->RowCount() + (CursorState == TCursorState::Insert ? 1 : 0);
 }
 
 qint64 TTableCursor::CurrentPosition() const {
@@ -379,7 +378,7 @@ QString TTableCursor::RowText(qint64 position, int field) const {
     } else if (CursorState == TCursorState::Edit && position == CurrentPosition()) {
         return Buffer[field];
     }
-    if (recordNumber < 1 || recordNumber > File->Rows().Count())
+    if (recordNumber < 1 || recordNumber > File->RowCount())
         return {};
     return File->Row(recordNumber)[size_t(field)];
 }

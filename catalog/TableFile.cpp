@@ -168,22 +168,43 @@ void TTableFile::ReadRowMap() {
     const qint64 count = single("SELECT count(*) FROM records");
     const qint64 first = count ? single("SELECT min(rowid) FROM records") : 1;
     const qint64 last = count ? single("SELECT max(rowid) FROM records") : 0;
-    if (last - first + 1 == count) {
+    if (last - first + 1 == count)
         RowMap.SetRun(first, count);
-    } else {
-        std::vector<qint64> rowIds;
-        rowIds.reserve(size_t(count));
-        TSqliteStatement query;
-        int result = query.Prepare(Connection, "SELECT rowid FROM records ORDER BY rowid");
-        if (result != SQLITE_OK)
-            Fail(result);
-        while ((result = query.Step()) == SQLITE_ROW)
-            rowIds.push_back(query.ColumnInt64(0));
-        if (result != SQLITE_DONE)
-            Fail(result);
-        RowMap.SetRowIds(std::move(rowIds));
-    }
+    else
+        RowMap.SetEnds(first, last, count);
     RowsChanged();
+}
+
+void TTableFile::ListRowIds() {
+    std::vector<qint64> rowIds;
+    rowIds.reserve(size_t(RowMap.Count()));
+    TSqliteStatement query;
+    int result = query.Prepare(Connection, "SELECT rowid FROM records ORDER BY rowid");
+    if (result != SQLITE_OK)
+        Fail(result);
+    while ((result = query.Step()) == SQLITE_ROW)
+        rowIds.push_back(query.ColumnInt64(0));
+    if (result != SQLITE_DONE)
+        Fail(result);
+    RowMap.SetRowIds(std::move(rowIds));
+}
+
+qint64 TTableFile::RowIdAt(qint64 recordNumber) {
+    if (!RowMap.Knows(recordNumber)) {
+        for (const TBlock& block : Blocks) {
+            const qint64 offset = recordNumber - block.FirstRecord;
+            if (offset >= 0 && offset < qint64(block.RowIds.size()))
+                return block.RowIds[size_t(offset)];
+        }
+        ListRowIds();
+    }
+    return RowMap.RowIdAt(recordNumber);
+}
+
+qint64 TTableFile::RecordNumberOf(qint64 rowId) {
+    if (!RowMap.KnowsRowId(rowId))
+        ListRowIds();
+    return RowMap.RecordNumberOf(rowId);
 }
 
 void TTableFile::NoticeOtherWriters() {
@@ -212,21 +233,25 @@ const TFieldValues& TTableFile::Row(qint64 recordNumber) {
             return block.Rows[size_t(offset)];
     }
     // Blocks start at multiples of BlockRows, so a walk in either direction reuses them.
+    const qint64 firstRecord = (recordNumber - 1) / BlockRows * BlockRows + 1;
+    const qint64 firstRowId = RowIdAt(firstRecord);
     TBlock& block = Blocks[NextBlock];
     NextBlock = (NextBlock + 1) % Blocks.size();
-    block.FirstRecord = (recordNumber - 1) / BlockRows * BlockRows + 1;
-    const qint64 rows = std::min<qint64>(BlockRows, RowMap.Count() - block.FirstRecord + 1);
+    block.FirstRecord = firstRecord;
+    const qint64 rows = std::min<qint64>(BlockRows, RowMap.Count() - firstRecord + 1);
     block.Rows.assign(size_t(rows), TFieldValues{});
+    block.RowIds.assign(size_t(rows), 0);
 
-    PrepareOnce(BlockQuery, "SELECT \"Label\", \"Directory\", \"File\", \"Coments\" FROM records "
-                            "WHERE rowid >= ?1 ORDER BY rowid LIMIT ?2");
-    BlockQuery.BindInt64(1, RowMap.RowIdAt(block.FirstRecord));
+    PrepareOnce(BlockQuery, "SELECT rowid, \"Label\", \"Directory\", \"File\", \"Coments\" "
+                            "FROM records WHERE rowid >= ?1 ORDER BY rowid LIMIT ?2");
+    BlockQuery.BindInt64(1, firstRowId);
     BlockQuery.BindInt64(2, rows);
     int result;
     size_t row = 0;
     while ((result = BlockQuery.Step()) == SQLITE_ROW && row < block.Rows.size()) {
+        block.RowIds[row] = BlockQuery.ColumnInt64(0);
         for (int field = 0; field < CatalogFieldCount; ++field)
-            block.Rows[row][size_t(field)] = BlockQuery.ColumnText(field);
+            block.Rows[row][size_t(field)] = BlockQuery.ColumnText(field + 1);
         ++row;
     }
     BlockQuery.Reset();
@@ -266,7 +291,8 @@ qint64 TTableFile::InsertRow(const TFieldValues& values) {
         StepWrite(InsertStatement);
         rowId = sqlite3_last_insert_rowid(Connection);
     });
-    RowMap.Add(rowId);
+    if (!RowMap.Add(rowId))
+        ListRowIds();
     RowsChanged();
     return rowId;
 }
@@ -296,7 +322,8 @@ void TTableFile::DeleteRow(qint64 rowId) {
         DeleteStatement.BindInt64(1, rowId);
         StepWrite(DeleteStatement);
     });
-    RowMap.Remove(rowId);
+    if (!RowMap.Remove(rowId))
+        ListRowIds();
     RowsChanged();
 }
 

@@ -34,12 +34,16 @@ public:
     // Bumped by every change of the rows, ours or another program's, so cursors know when
     // to find their row again.
     quint64 Generation() const { return RowsGeneration; }
-    const TRowMap& Rows() const { return RowMap; }
+    qint64 RowCount() const { return RowMap.Count(); }
+    // `recordNumber` within 1..RowCount().
+    qint64 RowIdAt(qint64 recordNumber);
+    // The record number of `rowId`, or that of the first row after it.
+    qint64 RecordNumberOf(qint64 rowId);
     // Looks whether another program wrote to the file and, if so, reads the rows anew.
     void NoticeOtherWriters();
     void ForgetCachedRows();
 
-    // `recordNumber` within 1..Rows().Count().
+    // `recordNumber` within 1..RowCount().
     const TFieldValues& Row(qint64 recordNumber);
 
     qint64 InsertRow(const TFieldValues& values);
@@ -56,6 +60,7 @@ private:
     void Connect();
     void ReadSchema();
     void ReadRowMap();
+    void ListRowIds();
     qint64 DataVersion();
     void Execute(const char* sql);
     void PrepareOnce(TSqliteStatement& statement, const char* sql);
@@ -66,6 +71,7 @@ private:
 
     struct TBlock {
         qint64 FirstRecord = 0;
+        std::vector<qint64> RowIds;
         std::vector<TFieldValues> Rows;
     };
 

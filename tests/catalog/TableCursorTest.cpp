@@ -49,6 +49,7 @@ private slots:
     void textIsCutToDeclaredSizeAndUnicodeRoundTrips();
     void cursorsOnOneFileShareRowsButNotPositions();
     void deletionsInTheMiddleKeepRecordNumbersRight();
+    void reopenedTableWithGapsNumbersEveryChangeRight();
     void emptyingRefusedWhileAnyCursorIsOpen();
     void bulkTransactionKeepsAllOrNone();
     void listenersAreToldOfEveryChange();
@@ -346,6 +347,65 @@ void TableCursorTest::deletionsInTheMiddleKeepRecordNumbersRight() {
     cursor.Last();
     QCOMPARE(cursor.FieldText(0), QStringLiteral("L600"));
     QCOMPARE(cursor.RecNo(), 597);
+}
+
+void TableCursorTest::reopenedTableWithGapsNumbersEveryChangeRight() {
+    // Rows 2, 300 and 599 are gone; each cursor below opens the file anew, knowing only its
+    // end rows until a row between them is asked for.
+    TTableFixture table(600);
+    {
+        TTableCursor cutter(QStringLiteral("Cutter"));
+        OpenOn(cutter, table.Path);
+        for (int row : {599, 300, 2}) {
+            cutter.SetRecNo(row);
+            cutter.Delete();
+        }
+    }
+    const auto labelOf = [](qint64 recordNumber) {
+        const qint64 row =
+            recordNumber + (recordNumber >= 2) + (recordNumber >= 299) + (recordNumber >= 597);
+        return QStringLiteral("L%1").arg(row);
+    };
+
+    TTableCursor walker(QStringLiteral("Walker"));
+    OpenOn(walker, table.Path);
+    QCOMPARE(walker.RecordCount(), 597);
+    for (qint64 recordNumber = 1; !walker.Eof(); walker.Next(), ++recordNumber) {
+        QCOMPARE(walker.RecNo(), recordNumber);
+        QCOMPARE(walker.FieldText(0), labelOf(recordNumber));
+    }
+    walker.Close();
+
+    TTableCursor appender(QStringLiteral("Appender"));
+    OpenOn(appender, table.Path);
+    QCOMPARE(appender.FieldText(0), labelOf(1));
+    appender.Next(); // its row is known from the rows read with the first one
+    appender.Edit();
+    appender.SetFieldText(3, QStringLiteral("second row"));
+    appender.Post();
+    TTableCursor reader(QStringLiteral("Reader"));
+    OpenOn(reader, table.Path);
+    reader.SetRecNo(2);
+    QCOMPARE(reader.FieldText(3), QStringLiteral("second row"));
+    QCOMPARE(reader.FieldText(0), labelOf(2));
+    reader.Close();
+    appender.AppendRecord({QStringLiteral("NEW")});
+    QCOMPARE(appender.RecNo(), 598);
+    appender.Last();
+    QCOMPARE(appender.FieldText(0), QStringLiteral("NEW"));
+    appender.MoveBy(-300);
+    QCOMPARE(appender.FieldText(0), labelOf(298));
+    appender.Close();
+
+    TTableCursor deleter(QStringLiteral("Deleter"));
+    TTableCursor watcher(QStringLiteral("Watcher"));
+    OpenOn(deleter, table.Path);
+    OpenOn(watcher, table.Path);
+    watcher.Last();
+    deleter.Delete(); // the first row goes: the watcher's row keeps its text, its number drops
+    QCOMPARE(watcher.RecNo(), 597);
+    QCOMPARE(watcher.FieldText(0), QStringLiteral("NEW"));
+    QCOMPARE(deleter.FieldText(0), labelOf(2));
 }
 
 void TableCursorTest::emptyingRefusedWhileAnyCursorIsOpen() {
