@@ -13,8 +13,12 @@ void TMessageService::ShowError(const QString& errorText) {
 }
 
 void TMessageService::ShowError(const std::exception& error) {
+    ShowError(TextOf(error));
+}
+
+QString TMessageService::TextOf(const std::exception& error) {
     const auto* dataError = dynamic_cast<const TDataError*>(&error);
-    ShowError(dataError ? dataError->Text : QString::fromLocal8Bit(error.what()));
+    return dataError ? dataError->Text : QString::fromLocal8Bit(error.what());
 }
 
 bool TMessageService::ConfirmDelete() {

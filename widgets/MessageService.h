@@ -21,13 +21,15 @@ public:
     void ShowMessage(const QString& text);
     // The error box: error icon, the error's text with the full-stop rule applied.
     void ShowError(const QString& errorText);
-    // The error box for a caught error: our own errors' text, else the library's message.
+    // The error box for a caught error.
     void ShowError(const std::exception& error);
     // "Confirm" / "Delete record?" with "OK" (default) and "Cancel"; true when OK was chosen.
     bool ConfirmDelete();
 
     // The application title is the caption of every message and error box.
     static QString ApplicationTitle();
+    // A caught error's text: our own errors' text, else the library's message.
+    static QString TextOf(const std::exception& error);
     // A full stop is added when the text's last character sorts after the full stop.
     static QString WithFullStop(const QString& text);
 

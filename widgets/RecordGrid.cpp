@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <QStyleOptionHeader>
+#include <QTimer>
 #include <algorithm>
 #include <climits>
 
@@ -329,7 +330,27 @@ void TRecordGrid::ScrollBarAction(int action) {
 
 // ---- Painting ----
 
+// A row that cannot be read (a failing disc, a damaged file) must not escape a paint: the
+// error box would be painted over, closed, and the paint fail again without end.
 void TRecordGrid::paintEvent(QPaintEvent*) {
+    try {
+        PaintRows();
+        ReadFaultReported = false;
+    } catch (const std::exception& error) {
+        ReportReadFault(error);
+    }
+}
+
+void TRecordGrid::ReportReadFault(const std::exception& error) {
+    if (ReadFaultReported)
+        return;
+    ReadFaultReported = true;
+    // Shown once the paint is over: a modal box must not run inside a paint event.
+    QTimer::singleShot(0, this,
+                       [this, text = TMessageService::TextOf(error)] { Messages.ShowError(text); });
+}
+
+void TRecordGrid::PaintRows() {
     QPainter painter(viewport());
     const bool active = Active();
     const int rows = ShownRows();
@@ -390,7 +411,11 @@ void TRecordGrid::PaintIndicator() {
 
 bool TRecordGrid::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Indicator && event->type() == QEvent::Paint) {
-        PaintIndicator();
+        try {
+            PaintIndicator();
+        } catch (const std::exception& error) {
+            ReportReadFault(error);
+        }
         return true;
     }
     if (watched == InplaceEditor) {

@@ -94,7 +94,9 @@ private:
     void ScrollToColumn(int column);
     int WholeColumnOffset(int offset) const;
     void ScrollBarAction(int action);
+    void PaintRows();
     void PaintIndicator();
+    void ReportReadFault(const std::exception& error);
 
     TMessageService& Messages;
     TDataSource* Source = nullptr;
@@ -108,4 +110,5 @@ private:
     int ScreenRow = 0; // row of the current record within the window at the last sync
     int CurrentCol = 0;
     bool CellModified = false;
+    bool ReadFaultReported = false; // one box per failing spell, not one per repaint
 };

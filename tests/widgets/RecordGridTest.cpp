@@ -6,6 +6,7 @@
 #include "ScriptedMessages.h"
 #include "widgets/DataSource.h"
 
+#include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -53,6 +54,7 @@ private slots:
     void draggingTitlesResizesAndMovesColumns();
     void insertKeyStartsANewRowAtTheCurrentOne();
     void columnWithoutAFieldShowsNothingAndCannotBeEdited();
+    void rowsThatCannotBeReadShowOneErrorBox();
 
 private:
     std::unique_ptr<TSourcedCatalog> Catalog;
@@ -476,6 +478,25 @@ void RecordGridTest::columnWithoutAFieldShowsNothingAndCannotBeEdited() {
     Type(QStringLiteral("x"));
     QCOMPARE(Cursor->State(), TCursorState::Browse);
     QVERIFY(Events.isEmpty());
+}
+
+// A damaged file (here cut short behind the rows read so far) fails the paint of the rows
+// further down: one error box naming the file, not one per repaint, and the grid goes on.
+void RecordGridTest::rowsThatCannotBeReadShowOneErrorBox() {
+    Open(1000);
+    QVERIFY(QFile::resize(Catalog->Fixture.Path, 8192));
+    const int rowsAfterTheFirstBlock = 400;
+    Window->resize(700, rowsAfterTheFirstBlock * (Grid->fontMetrics().height() + 3));
+    QTRY_COMPARE(Messages.Shown.size(), 1);
+    QCOMPARE(Messages.Shown[0].Kind, TBoxKind::Error);
+    QVERIFY2(Messages.Shown[0].Text.contains(Catalog->Fixture.Path),
+             qPrintable(Messages.Shown[0].Text));
+    for (int paint = 0; paint < 3; ++paint) {
+        Grid->viewport()->repaint();
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(Messages.Shown.size(), 1);
+    QCOMPARE(Cursor->RecNo(), 1);
 }
 
 QTEST_MAIN(RecordGridTest)
