@@ -89,15 +89,15 @@ def draw_xpm(path, width, height, colours, pixel):
 def main():
     for name, shape in NAVIGATOR.items():
         draw_xpm(f"glyphs/dbn_{name}.xpm", SIZE, SIZE, {".": "None", "#": "#000080"},
-                  lambda x, y: "#" if shape(x, y) else ".")
+                 lambda x, y: "#" if shape(x, y) else ".")
         draw_xpm(f"glyphs/dbn_{name}_grey.xpm", SIZE, SIZE,
-                  {".": "None", "#": "#808080", "w": "#FFFFFF"},
-                  lambda x, y: "#" if shape(x, y) else ("w" if shape(x - 1, y - 1) else "."))
+                 {".": "None", "#": "#808080", "w": "#FFFFFF"},
+                 lambda x, y: "#" if shape(x, y) else ("w" if shape(x - 1, y - 1) else "."))
     draw_xpm("glyphs/zandrel.xpm", 32, 32,
-              {".": "None", "k": "#404040", "b": "#000080", "s": "#C0C0C0", "w": "#FFFFFF"}, disc)
+             {".": "None", "k": "#404040", "b": "#000080", "s": "#C0C0C0", "w": "#FFFFFF"}, disc)
     for name, (shape, colour) in INDICATOR.items():
         draw_xpm(f"glyphs/{name}.xpm", 8, 13, {".": "None", "#": colour},
-                  lambda x, y: "#" if shape(x, y) else ".")
+                 lambda x, y: "#" if shape(x, y) else ".")
 
 
 if __name__ == "__main__":

@@ -45,6 +45,14 @@ public:
 };
 
 // The reference way to append: one prepared INSERT stepped in one transaction.
+// Seconds to move the cursor by `distance` and read the row reached.
+double TimedMove(TTableCursor& cursor, qint64 distance, qint64& sink) {
+    return SecondsOf([&] {
+        cursor.MoveBy(distance);
+        sink += cursor.FieldText(2).size();
+    });
+}
+
 void PlainAppend(const QString& path, int rows) {
     TConnection connection(path);
     connection.Execute("PRAGMA synchronous=FULL");
@@ -164,14 +172,8 @@ int main(int argc, char* argv[]) {
             sqlite3_reset(offset);
             return rowId;
         };
-        const double forward = SecondsOf([&] {
-            cursor.MoveBy(Distance);
-            sink += cursor.FieldText(2).size();
-        });
-        const double back = SecondsOf([&] {
-            cursor.MoveBy(-Distance);
-            sink += cursor.FieldText(2).size();
-        });
+        const double forward = TimedMove(cursor, Distance, sink);
+        const double back = TimedMove(cursor, -Distance, sink);
         qint64 rowId = 1;
         const double forwardRef = SecondsOf([&] { rowId = plainMove(rowId, Distance); });
         const double backRef = SecondsOf([&] { plainMove(rowId, -Distance); });
@@ -207,14 +209,8 @@ int main(int argc, char* argv[]) {
         TTableCursor cursor(QStringLiteral("TableData"));
         cursor.SetTableName(catalog);
         cursor.Open();
-        const double firstMove = SecondsOf([&] {
-            cursor.MoveBy(Distance);
-            sink += cursor.FieldText(2).size();
-        });
-        const double nextMove = SecondsOf([&] {
-            cursor.MoveBy(-Distance);
-            sink += cursor.FieldText(2).size();
-        });
+        const double firstMove = TimedMove(cursor, Distance, sink);
+        const double nextMove = TimedMove(cursor, -Distance, sink);
         PrintBench("first_then_next_move_by_500000_with_gaps_seconds", firstMove, nextMove,
                    "information");
     }

@@ -20,6 +20,14 @@ void OpenOn(TTableCursor& cursor, const QString& path) {
     cursor.Open();
 }
 
+// Deletes the rows at these record numbers, one after the other.
+void DeleteRecords(TTableCursor& cursor, std::initializer_list<int> recordNumbers) {
+    for (int recordNumber : recordNumbers) {
+        cursor.SetRecNo(recordNumber);
+        cursor.Delete();
+    }
+}
+
 QString ErrorOf(const std::function<void()>& operation) {
     try {
         operation();
@@ -333,10 +341,7 @@ void TableCursorTest::deletionsInTheMiddleKeepRecordNumbersRight() {
     TTableFixture table(600);
     TTableCursor cursor(QStringLiteral("TableData"));
     OpenOn(cursor, table.Path);
-    for (int row : {300, 100, 2}) {
-        cursor.SetRecNo(row);
-        cursor.Delete();
-    }
+    DeleteRecords(cursor, {300, 100, 2});
     cursor.Close();
     cursor.Open(); // read anew from a file whose rowids now have gaps
     QCOMPARE(cursor.RecordCount(), 597);
@@ -356,10 +361,7 @@ void TableCursorTest::reopenedTableWithGapsNumbersEveryChangeRight() {
     {
         TTableCursor cutter(QStringLiteral("Cutter"));
         OpenOn(cutter, table.Path);
-        for (int row : {599, 300, 2}) {
-            cutter.SetRecNo(row);
-            cutter.Delete();
-        }
+        DeleteRecords(cutter, {599, 300, 2});
     }
     const auto labelOf = [](qint64 recordNumber) {
         const qint64 row =
