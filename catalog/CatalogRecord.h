@@ -14,3 +14,11 @@ struct TCatalogRecord {
 inline constexpr int CatalogFieldCount = 4;
 inline constexpr std::array<const char*, CatalogFieldCount> CatalogFieldNames = {
     "Label", "Directory", "File", "Coments"};
+
+using TFieldValues = std::array<QString, CatalogFieldCount>;
+
+// A row as it was read from its table file: its rowid (0 for no row) and its values.
+struct TStoredRow {
+    qint64 RowId = 0;
+    TFieldValues Values;
+};

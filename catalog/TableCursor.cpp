@@ -34,11 +34,6 @@ void TTableCursor::RequireActive() const {
         Fail(QStringLiteral("Cannot perform this operation on a closed dataset"));
 }
 
-void TTableCursor::RequireNotEmpty() const {
-    if (File->RowCount() == 0)
-        Fail(QStringLiteral("Cannot perform this operation on an empty dataset"));
-}
-
 void TTableCursor::Notify(TCursorEvent event, int field) {
     const std::vector<TCursorListener*> listeners = Listeners;
     for (TCursorListener* listener : listeners)
@@ -67,6 +62,7 @@ void TTableCursor::SetActive(bool active) {
     if (!active) {
         CursorState = TCursorState::Inactive;
         File.reset();
+        Current = {};
         Buffer.clear();
         RecordModified = false;
         Notify(TCursorEvent::Closed);
@@ -77,12 +73,16 @@ void TTableCursor::SetActive(bool active) {
         Fail(QStringLiteral("Field '%1' not found").arg(missing));
     file->NoticeOtherWriters();
     File = std::move(file);
+    try {
+        PositionAt(File->RowCount() ? 1 : 0);
+    } catch (...) {
+        File.reset();
+        throw;
+    }
     for (int field = 0; field < CatalogFieldCount; ++field)
         Sizes[size_t(field)] = File->FieldSize(field);
-    const qint64 count = File->RowCount();
-    PositionAt(count ? 1 : 0);
     AtBegin = true;
-    AtEnd = count == 0;
+    AtEnd = RecordNumber == 0;
     CursorState = TCursorState::Browse;
     Buffer.clear();
     RecordModified = false;
@@ -97,17 +97,37 @@ void TTableCursor::EmptyTable() {
 }
 
 void TTableCursor::PositionAt(qint64 recordNumber) {
+    Current = recordNumber > 0 ? File->Row(recordNumber) : TStoredRow{};
     RecordNumber = recordNumber;
-    RowId = recordNumber > 0 ? File->RowIdAt(recordNumber) : 0;
     SeenGeneration = File->Generation();
 }
 
-void TTableCursor::Resynchronise() const {
-    if (SeenGeneration == File->Generation())
-        return;
+// Every call first looks whether the file changed, by another program or another cursor,
+// and if so finds its row again by rowid.
+void TTableCursor::Synchronise() const {
+    File->NoticeOtherWriters();
+    if (SeenGeneration != File->Generation())
+        FindRowAgain();
+}
+
+// A row being edited or inserted stays the one the user sees: only its place follows. In
+// browse the cursor shows its row as it is now, or the next one when it is gone; a flag
+// stays only while its row is still the first or the last.
+void TTableCursor::FindRowAgain() const {
     const qint64 count = File->RowCount();
-    RecordNumber = count ? std::min(File->RecordNumberOf(RowId), count) : 0;
-    RowId = RecordNumber > 0 ? File->RowIdAt(RecordNumber) : 0;
+    if (CursorState != TCursorState::Browse) {
+        RecordNumber = count ? std::min(File->RecordNumberOf(Current.RowId), count) : 0;
+    } else if (count == 0) {
+        Current = {};
+        RecordNumber = 0;
+        AtBegin = AtEnd = true;
+    } else {
+        const qint64 place = Current.RowId ? File->RecordNumberOf(Current.RowId) : 1;
+        RecordNumber = std::min(place, count);
+        Current = File->Row(RecordNumber);
+        AtBegin = AtBegin && RecordNumber == 1;
+        AtEnd = AtEnd && RecordNumber == count;
+    }
     SeenGeneration = File->Generation();
 }
 
@@ -124,7 +144,7 @@ void TTableCursor::CheckBrowseMode() {
 
 void TTableCursor::First() {
     CheckBrowseMode();
-    File->NoticeOtherWriters();
+    Synchronise();
     const qint64 count = File->RowCount();
     PositionAt(count ? 1 : 0);
     AtBegin = true;
@@ -134,7 +154,7 @@ void TTableCursor::First() {
 
 void TTableCursor::Last() {
     CheckBrowseMode();
-    File->NoticeOtherWriters();
+    Synchronise();
     const qint64 count = File->RowCount();
     PositionAt(count);
     AtBegin = count == 0;
@@ -144,43 +164,54 @@ void TTableCursor::Last() {
 
 int TTableCursor::MoveBy(qint64 distance) {
     CheckBrowseMode();
-    Resynchronise();
+    Synchronise();
     if (distance == 0 || (distance > 0 && AtEnd) || (distance < 0 && AtBegin))
         return 0;
     const qint64 count = File->RowCount();
-    AtBegin = AtEnd = false;
     qint64 target = RecordNumber + distance;
-    if (target > count) {
-        target = count;
-        AtEnd = true;
-    } else if (target < 1) {
-        target = std::min<qint64>(1, count);
-        AtBegin = true;
-    }
+    const bool pastEnd = target > count;
+    const bool pastBegin = target < 1;
+    target = std::clamp<qint64>(target, std::min<qint64>(1, count), count);
     const qint64 moved = target - RecordNumber;
     PositionAt(target);
+    AtBegin = pastBegin;
+    AtEnd = pastEnd;
     Notify(TCursorEvent::RecordMoved);
     return int(moved);
 }
 
 void TTableCursor::SetRecNo(qint64 recordNumber) {
     CheckBrowseMode();
-    Resynchronise();
-    const qint64 target = std::clamp<qint64>(recordNumber, 1, std::max<qint64>(1, RecordCount()));
-    if (RecordCount() > 0 && target != RecordNumber)
+    Synchronise();
+    const qint64 count = File->RowCount();
+    const qint64 target = std::clamp<qint64>(recordNumber, 1, std::max<qint64>(1, count));
+    if (count > 0 && target != RecordNumber)
         MoveBy(target - RecordNumber);
+}
+
+bool TTableCursor::Bof() const {
+    if (Active())
+        Synchronise();
+    return AtBegin;
+}
+
+bool TTableCursor::Eof() const {
+    if (Active())
+        Synchronise();
+    return AtEnd;
 }
 
 qint64 TTableCursor::RecNo() const {
     RequireActive();
     if (CursorState == TCursorState::Insert)
         return -1;
-    Resynchronise();
+    Synchronise();
     return RecordNumber;
 }
 
 qint64 TTableCursor::RecordCount() const {
     RequireActive();
+    Synchronise();
     return File->RowCount();
 }
 
@@ -208,8 +239,8 @@ QString TTableCursor::FieldText(int field) const {
     RequireActive();
     if (CursorState == TCursorState::Edit || CursorState == TCursorState::Insert)
         return Buffer[field];
-    Resynchronise();
-    return RecordNumber > 0 ? File->Row(RecordNumber)[size_t(field)] : QString();
+    Synchronise();
+    return Current.Values[size_t(field)];
 }
 
 void TTableCursor::SetFieldText(int field, const QString& text) {
@@ -225,55 +256,59 @@ bool TTableCursor::CanModify() const {
     return Active() && !File->ReadOnly();
 }
 
-void TTableCursor::LoadBuffer() {
-    Buffer.clear();
-    for (int field = 0; field < CatalogFieldCount; ++field)
-        Buffer.append(RecordNumber > 0 ? File->Row(RecordNumber)[size_t(field)] : QString());
-}
-
 void TTableCursor::SetState(TCursorState state) {
     CursorState = state;
     Notify(TCursorEvent::StateChanged);
     Notify(TCursorEvent::RecordsChanged);
 }
 
-void TTableCursor::Insert() {
-    CheckBrowseMode();
-    Resynchronise();
+// Insert keeps the flags of the row it stands at; only the new row of an empty table is
+// both the first and the last. Append stands after the last row.
+void TTableCursor::StartNewRow(bool atEnd) {
     const qint64 count = File->RowCount();
-    InsertPosition = count ? RecordNumber : 1;
+    InsertBeforeRowId = atEnd ? 0 : Current.RowId;
     SavedBof = AtBegin;
     SavedEof = AtEnd;
-    // The new row of an empty table is both its first and its last.
-    AtBegin = AtEnd = count == 0;
+    if (atEnd) {
+        AtBegin = count == 0;
+        AtEnd = true;
+    }
     Buffer = QStringList(CatalogFieldCount);
     RecordModified = false;
     SetState(TCursorState::Insert);
+}
+
+void TTableCursor::Insert() {
+    CheckBrowseMode();
+    Synchronise();
+    StartNewRow(File->RowCount() == 0);
 }
 
 void TTableCursor::Append() {
     CheckBrowseMode();
-    Resynchronise();
-    InsertPosition = File->RowCount() + 1;
-    SavedBof = AtBegin;
-    SavedEof = AtEnd;
-    AtBegin = InsertPosition == 1;
-    AtEnd = true;
-    Buffer = QStringList(CatalogFieldCount);
-    RecordModified = false;
-    SetState(TCursorState::Insert);
+    Synchronise();
+    StartNewRow(true);
 }
 
+qint64 TTableCursor::InsertPosition() const {
+    const qint64 afterLast = File->RowCount() + 1;
+    return InsertBeforeRowId ? std::min(File->RecordNumberOf(InsertBeforeRowId), afterLast)
+                             : afterLast;
+}
+
+// Edits the row as the user last saw it, without looking for changes: a post checks that
+// the row is still stored as it was read.
 void TTableCursor::Edit() {
     RequireActive();
     if (CursorState == TCursorState::Edit || CursorState == TCursorState::Insert)
         return;
-    Resynchronise();
-    if (File->RowCount() == 0) {
+    if (Current.RowId == 0) {
         Insert();
         return;
     }
-    LoadBuffer();
+    Buffer.clear();
+    for (const QString& value : Current.Values)
+        Buffer.append(value);
     RecordModified = false;
     SetState(TCursorState::Edit);
 }
@@ -286,14 +321,13 @@ void TTableCursor::Post() {
     TFieldValues values;
     for (int field = 0; field < CatalogFieldCount; ++field)
         values[size_t(field)] = Buffer[field];
-    if (CursorState == TCursorState::Edit) {
-        Resynchronise();
-        File->UpdateRow(RowId, values);
-        PositionAt(RecordNumber);
-    } else {
-        const qint64 rowId = File->InsertRow(values);
-        PositionAt(File->RecordNumberOf(rowId));
-    }
+    if (CursorState == TCursorState::Edit)
+        File->UpdateRow(Current, values);
+    else
+        Current.RowId = File->InsertRow(values);
+    Current.Values = values;
+    RecordNumber = File->RecordNumberOf(Current.RowId);
+    SeenGeneration = File->Generation();
     AtBegin = AtEnd = false;
     Buffer.clear();
     RecordModified = false;
@@ -310,7 +344,10 @@ void TTableCursor::Cancel() {
     }
     Buffer.clear();
     RecordModified = false;
-    Resynchronise();
+    CursorState = TCursorState::Browse;
+    // Shows the row as it is stored now, or the next one when it is gone.
+    File->NoticeOtherWriters();
+    FindRowAgain();
     SetState(TCursorState::Browse);
 }
 
@@ -320,12 +357,12 @@ void TTableCursor::Delete() {
         Cancel();
         return;
     }
-    Resynchronise();
-    RequireNotEmpty();
+    if (Current.RowId == 0)
+        Fail(QStringLiteral("Cannot perform this operation on an empty dataset"));
     const bool wasEditing = CursorState == TCursorState::Edit;
-    File->DeleteRow(RowId);
+    File->DeleteRow(Current);
     const qint64 count = File->RowCount();
-    PositionAt(std::min(RecordNumber, count));
+    PositionAt(std::min(File->RecordNumberOf(Current.RowId), count));
     AtBegin = AtEnd = count == 0;
     Buffer.clear();
     RecordModified = false;
@@ -339,7 +376,7 @@ void TTableCursor::Refresh() {
     CheckBrowseMode();
     File->NoticeOtherWriters();
     File->ForgetCachedRows();
-    Resynchronise();
+    FindRowAgain();
     Notify(TCursorEvent::RecordsChanged);
 }
 
@@ -348,39 +385,41 @@ void TTableCursor::AppendRecord(const QStringList& values) {
     TFieldValues row;
     for (int field = 0; field < CatalogFieldCount && field < values.size(); ++field)
         row[size_t(field)] = CutToSize(values[field], FieldSize(field));
-    const qint64 rowId = File->InsertRow(row);
-    PositionAt(File->RecordNumberOf(rowId));
+    Current = {File->InsertRow(row), row};
+    RecordNumber = File->RecordNumberOf(Current.RowId);
+    SeenGeneration = File->Generation();
     AtBegin = AtEnd = false;
     Notify(TCursorEvent::RecordsChanged);
 }
 
 qint64 TTableCursor::RowCountWithInsert() const {
     RequireActive();
+    Synchronise();
     return File->RowCount() + (CursorState == TCursorState::Insert ? 1 : 0);
 }
 
 qint64 TTableCursor::CurrentPosition() const {
     RequireActive();
-    if (CursorState == TCursorState::Insert)
-        return InsertPosition;
-    Resynchronise();
-    return RecordNumber;
+    Synchronise();
+    return CursorState == TCursorState::Insert ? InsertPosition() : RecordNumber;
 }
 
 QString TTableCursor::RowText(qint64 position, int field) const {
     RequireActive();
+    Synchronise();
     qint64 recordNumber = position;
     if (CursorState == TCursorState::Insert) {
-        if (position == InsertPosition)
+        const qint64 insertPosition = InsertPosition();
+        if (position == insertPosition)
             return Buffer[field];
-        if (position > InsertPosition)
+        if (position > insertPosition)
             --recordNumber;
-    } else if (CursorState == TCursorState::Edit && position == CurrentPosition()) {
+    } else if (CursorState == TCursorState::Edit && position == RecordNumber) {
         return Buffer[field];
     }
     if (recordNumber < 1 || recordNumber > File->RowCount())
         return {};
-    return File->Row(recordNumber)[size_t(field)];
+    return File->Row(recordNumber).Values[size_t(field)];
 }
 
 TBulkTransaction::TBulkTransaction(TTableCursor& cursor) {

@@ -64,8 +64,8 @@ public:
     void Prior() { MoveBy(-1); }
     int MoveBy(qint64 distance); // returns how many rows it moved, signed
     void SetRecNo(qint64 recordNumber);
-    bool Bof() const { return AtBegin; }
-    bool Eof() const { return AtEnd; }
+    bool Bof() const;
+    bool Eof() const;
 
     // 0 on an empty table, -1 while inserting.
     qint64 RecNo() const;
@@ -109,32 +109,35 @@ private:
     friend class TBulkTransaction;
 
     void RequireActive() const;
-    void RequireNotEmpty() const;
     [[noreturn]] void Fail(const QString& message) const;
     void Notify(TCursorEvent event, int field = -1);
     void CheckBrowseMode();
-    void Resynchronise() const;
-    void LoadBuffer();
-    void SetState(TCursorState state);
+    void Synchronise() const;
+    void FindRowAgain() const;
     void PositionAt(qint64 recordNumber);
+    void SetState(TCursorState state);
+    void StartNewRow(bool atEnd);
+    qint64 InsertPosition() const;
 
     QString ComponentName;
     QString FileName;
     std::shared_ptr<TTableFile> File;
     std::array<int, CatalogFieldCount> Sizes{}; // kept from the last open, 0 = no limit
     TCursorState CursorState = TCursorState::Inactive;
-    bool AtBegin = false;
-    bool AtEnd = false;
 
-    // Position: record number and rowid, re-synchronised when another cursor wrote.
+    // Position: the row shown, as it was read (its rowid and values), and its place. Found
+    // again by rowid whenever the file changed since; posts and deletes act on this row.
+    mutable TStoredRow Current;
     mutable qint64 RecordNumber = 0;
-    mutable qint64 RowId = 0;
     mutable quint64 SeenGeneration = 0;
+    mutable bool AtBegin = false;
+    mutable bool AtEnd = false;
 
-    // The row being edited or inserted.
+    // The row being edited or inserted. A new row stands before the row it was inserted
+    // at, or after the last row.
     QStringList Buffer;
     bool RecordModified = false;
-    qint64 InsertPosition = 0;
+    qint64 InsertBeforeRowId = 0;
     bool SavedBof = false;
     bool SavedEof = false;
 

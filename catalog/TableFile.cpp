@@ -2,9 +2,15 @@
 
 #include "catalog/DataError.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QUrl>
+#include <cstring>
+#include <fcntl.h>
 #include <map>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace {
 
@@ -54,6 +60,18 @@ int DeclaredSize(const QString& type) {
     return match.hasMatch() ? match.captured(1).toInt() : 0;
 }
 
+// Whether this process may write `path`, by its effective rights (as the kernel will judge
+// the open), not by its real user id.
+bool Writable(const QString& path) {
+    return faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS) == 0;
+}
+
+bool OnReadOnlyMedium(const QString& folder) {
+    struct statvfs medium {};
+    return statvfs(QFile::encodeName(folder).constData(), &medium) == 0 &&
+           (medium.f_flag & ST_RDONLY);
+}
+
 } // namespace
 
 std::shared_ptr<TTableFile> TTableFile::Open(const QString& path) {
@@ -95,34 +113,102 @@ void TTableFile::Connect() {
         throw TDataError(
             FileMessage(QStringLiteral("The path is a folder, not a table file."), FilePath));
 
-    // A file without write permission is opened for browsing only, as a read-only file is
-    // on other systems; the permission bits decide, so this holds for root as well.
+    const QString uri = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded);
+    ReadOnlyReason = ReadOnlyCause();
+    if (ReadOnlyReason.isEmpty()) {
+        OpenConnection(uri, SQLITE_OPEN_READWRITE);
+    } else {
+        try {
+            OpenConnection(uri, SQLITE_OPEN_READONLY);
+        } catch (const TDataError&) {
+            // A folder nobody may write holds no shared-memory file for reading the log, so
+            // the file is read as it stands, as on a disc.
+            if (Writable(info.absolutePath()))
+                throw;
+            Immutable = true;
+            OpenConnection(uri + QStringLiteral("?immutable=1"), SQLITE_OPEN_READONLY);
+        }
+    }
+}
+
+// Why rows cannot be stored in this file, or an empty text when they can.
+QString TTableFile::ReadOnlyCause() const {
+    const QFileInfo info(FilePath);
+    const QString folder = QDir::toNativeSeparators(info.absolutePath());
+    if (OnReadOnlyMedium(info.absolutePath()))
+        return FileMessage(QStringLiteral("The table is on a medium that cannot be written (a "
+                                          "disc or a read-only mount): the row cannot be stored."),
+                           FilePath);
+    // The permission bits decide for the file itself, so a read-only file browses the same
+    // way for root.
     const auto writable =
         QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    OpenedReadOnly = !(info.permissions() & writable);
-    const int flags = OpenedReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
-    if (const int result =
-            sqlite3_open_v2(FilePath.toUtf8().constData(), &Connection, flags, nullptr);
+    if (!(info.permissions() & writable) || !Writable(FilePath))
+        return FileMessage(QStringLiteral("Table is read-only: the row cannot be stored."),
+                           FilePath);
+    if (!Writable(info.absolutePath()))
+        return QStringLiteral("The folder holding the table cannot be written: the row cannot be "
+                              "stored.\nFolder: %1")
+            .arg(folder);
+    for (const char* suffix : {"-wal", "-shm"}) {
+        const QString companion = FilePath + QLatin1String(suffix);
+        if (QFileInfo::exists(companion) && !Writable(companion))
+            return FileMessage(QStringLiteral("The table's log file belongs to another user and "
+                                              "cannot be written: the row cannot be stored."),
+                               companion);
+    }
+    return {};
+}
+
+void TTableFile::OpenConnection(const QString& uri, int flags) {
+    sqlite3_close_v2(Connection);
+    Connection = nullptr;
+    if (const int result = sqlite3_open_v2(uri.toUtf8().constData(), &Connection,
+                                           flags | SQLITE_OPEN_URI, nullptr);
         result != SQLITE_OK)
         Fail(result);
     sqlite3_extended_result_codes(Connection, 1);
     sqlite3_busy_timeout(Connection, BusyTimeoutMs);
     Execute("PRAGMA synchronous=FULL");
     ReadSchema();
+    TSqliteStatement journal;
+    WriteAheadLog = journal.Prepare(Connection, "PRAGMA journal_mode") == SQLITE_OK &&
+                    journal.Step() == SQLITE_ROW &&
+                    journal.ColumnText(0).compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0;
+    SharedHeaderUnchanged();
     LastDataVersion = DataVersion();
     ReadRowMap();
 }
 
 void TTableFile::ReadSchema() {
-    TSqliteStatement columns;
-    if (const int result = columns.Prepare(Connection, "PRAGMA table_info(records)");
-        result != SQLITE_OK)
+    TSqliteStatement kind;
+    int result = kind.Prepare(Connection, "SELECT type, sql FROM sqlite_schema "
+                                          "WHERE lower(name) = 'records'");
+    if (result != SQLITE_OK)
         Fail(result);
-    bool anyColumn = false;
-    int result;
+    if ((result = kind.Step()) != SQLITE_ROW) {
+        if (result != SQLITE_DONE)
+            Fail(result);
+        FailWith(QStringLiteral("The file holds no catalog table (no table 'records')."));
+    }
+    if (kind.ColumnText(0) != QLatin1String("table"))
+        FailWith(QStringLiteral("The catalog 'records' is a %1, not a table: its rows cannot be "
+                                "kept apart.")
+                     .arg(kind.ColumnText(0)));
+
+    TSqliteStatement columns;
+    if ((result = columns.Prepare(Connection, "PRAGMA table_info(records)")) != SQLITE_OK)
+        Fail(result);
     while ((result = columns.Step()) == SQLITE_ROW) {
-        anyColumn = true;
         const QString name = columns.ColumnText(1);
+        // A column of its own called rowid hides the row numbers every move relies on,
+        // unless it is the integer key that is the row number.
+        const bool rowNumberKey = columns.ColumnText(2).compare(QLatin1String("INTEGER"),
+                                                                Qt::CaseInsensitive) == 0 &&
+                                  columns.ColumnInt64(5) == 1;
+        if (name.compare(QLatin1String("rowid"), Qt::CaseInsensitive) == 0 && !rowNumberKey)
+            FailWith(QStringLiteral("The catalog table has a column of its own named 'rowid': "
+                                    "its rows cannot be told apart."));
         for (int field = 0; field < CatalogFieldCount; ++field) {
             if (name.compare(QLatin1String(CatalogFieldNames[size_t(field)]),
                              Qt::CaseInsensitive) == 0) {
@@ -133,9 +219,10 @@ void TTableFile::ReadSchema() {
     }
     if (result != SQLITE_DONE)
         Fail(result);
-    if (!anyColumn)
-        throw TDataError(FileMessage(
-            QStringLiteral("The file holds no catalog table (no table 'records')."), FilePath));
+    TSqliteStatement rowNumbers;
+    if (rowNumbers.Prepare(Connection, "SELECT rowid FROM records LIMIT 0") != SQLITE_OK)
+        FailWith(QStringLiteral("The catalog table has no row numbers (it was made without "
+                                "rowid): its rows cannot be told apart."));
 }
 
 QString TTableFile::MissingField() const {
@@ -143,6 +230,38 @@ QString TTableFile::MissingField() const {
         if (!FieldPresent[size_t(field)])
             return QString::fromLatin1(CatalogFieldNames[size_t(field)]);
     return {};
+}
+
+void TTableFile::NoticeOtherWriters() {
+    if (Immutable || Bulk == TBulk::Open || SharedHeaderUnchanged())
+        return;
+    const qint64 version = DataVersion();
+    if (version == LastDataVersion)
+        return;
+    LastDataVersion = version;
+    ReadRowMap();
+}
+
+// Asking the engine costs a few microseconds, too much before every step of a walk through
+// a million rows. The log's shared index starts with a header that every commit, from any
+// program, rewrites: while it is unchanged nobody has committed. Returns false when it
+// changed (and remembers it) or cannot be looked at; the engine is asked then.
+bool TTableFile::SharedHeaderUnchanged() {
+    if (!WriteAheadLog)
+        return false;
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(Connection, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
+        !file || !file->pMethods || file->pMethods->iVersion < 2)
+        return false;
+    volatile void* region = nullptr;
+    if (file->pMethods->xShmMap(file, 0, 32768, 0, &region) != SQLITE_OK || !region)
+        return false;
+    std::array<char, 48> header;
+    std::memcpy(header.data(), const_cast<const void*>(region), header.size());
+    if (header == SeenSharedHeader)
+        return true;
+    SeenSharedHeader = header;
+    return false;
 }
 
 qint64 TTableFile::DataVersion() {
@@ -172,7 +291,7 @@ void TTableFile::ReadRowMap() {
         RowMap.SetRun(first, count);
     else
         RowMap.SetEnds(first, last, count);
-    RowsChanged();
+    ForgetCachedRows();
 }
 
 void TTableFile::ListRowIds() {
@@ -186,6 +305,11 @@ void TTableFile::ListRowIds() {
         rowIds.push_back(query.ColumnInt64(0));
     if (result != SQLITE_DONE)
         Fail(result);
+    if (qint64(rowIds.size()) != RowMap.Count()) {
+        ReadRowMap();
+        FailWith(QStringLiteral("Another program changed the table while it was read; try "
+                                "again."));
+    }
     RowMap.SetRowIds(std::move(rowIds));
 }
 
@@ -193,8 +317,8 @@ qint64 TTableFile::RowIdAt(qint64 recordNumber) {
     if (!RowMap.Knows(recordNumber)) {
         for (const TBlock& block : Blocks) {
             const qint64 offset = recordNumber - block.FirstRecord;
-            if (offset >= 0 && offset < qint64(block.RowIds.size()))
-                return block.RowIds[size_t(offset)];
+            if (offset >= 0 && offset < qint64(block.Rows.size()))
+                return block.Rows[size_t(offset)].RowId;
         }
         ListRowIds();
     }
@@ -202,31 +326,32 @@ qint64 TTableFile::RowIdAt(qint64 recordNumber) {
 }
 
 qint64 TTableFile::RecordNumberOf(qint64 rowId) {
-    if (!RowMap.KnowsRowId(rowId))
+    if (!RowMap.KnowsRowId(rowId)) {
+        for (const TBlock& block : Blocks) {
+            if (block.Rows.empty() || rowId < block.Rows.front().RowId ||
+                rowId > block.Rows.back().RowId)
+                continue;
+            const auto found = std::lower_bound(
+                block.Rows.begin(), block.Rows.end(), rowId,
+                [](const TStoredRow& row, qint64 wanted) { return row.RowId < wanted; });
+            return block.FirstRecord + (found - block.Rows.begin());
+        }
         ListRowIds();
+    }
     return RowMap.RecordNumberOf(rowId);
-}
-
-void TTableFile::NoticeOtherWriters() {
-    const qint64 version = DataVersion();
-    if (version == LastDataVersion)
-        return;
-    LastDataVersion = version;
-    ReadRowMap();
 }
 
 void TTableFile::ForgetCachedRows() {
     for (TBlock& block : Blocks)
-        if (!block.Rows.empty())
-            block = {};
-}
-
-void TTableFile::RowsChanged() {
+        block = {};
     ++RowsGeneration;
-    ForgetCachedRows();
 }
 
-const TFieldValues& TTableFile::Row(qint64 recordNumber) {
+const TStoredRow& TTableFile::Row(qint64 recordNumber) {
+    if (recordNumber < 1 || recordNumber > RowMap.Count())
+        FailWith(QStringLiteral("Record %1 is outside the table's %2 rows.")
+                     .arg(recordNumber)
+                     .arg(RowMap.Count()));
     for (const TBlock& block : Blocks) {
         const qint64 offset = recordNumber - block.FirstRecord;
         if (offset >= 0 && offset < qint64(block.Rows.size()))
@@ -234,37 +359,75 @@ const TFieldValues& TTableFile::Row(qint64 recordNumber) {
     }
     // Blocks start at multiples of BlockRows, so a walk in either direction reuses them.
     const qint64 firstRecord = (recordNumber - 1) / BlockRows * BlockRows + 1;
-    const qint64 firstRowId = RowIdAt(firstRecord);
-    TBlock& block = Blocks[NextBlock];
-    NextBlock = (NextBlock + 1) % Blocks.size();
-    block.FirstRecord = firstRecord;
-    const qint64 rows = std::min<qint64>(BlockRows, RowMap.Count() - firstRecord + 1);
-    block.Rows.assign(size_t(rows), TFieldValues{});
-    block.RowIds.assign(size_t(rows), 0);
-
-    PrepareOnce(BlockQuery, "SELECT rowid, \"Label\", \"Directory\", \"File\", \"Coments\" "
-                            "FROM records WHERE rowid >= ?1 ORDER BY rowid LIMIT ?2");
-    BlockQuery.BindInt64(1, firstRowId);
-    BlockQuery.BindInt64(2, rows);
-    int result;
-    size_t row = 0;
-    while ((result = BlockQuery.Step()) == SQLITE_ROW && row < block.Rows.size()) {
-        block.RowIds[row] = BlockQuery.ColumnInt64(0);
-        for (int field = 0; field < CatalogFieldCount; ++field)
-            block.Rows[row][size_t(field)] = BlockQuery.ColumnText(field + 1);
-        ++row;
-    }
-    BlockQuery.Reset();
-    if (result != SQLITE_ROW && result != SQLITE_DONE) {
-        block = {};
-        Fail(result);
-    }
+    ReadBlock(firstRecord);
+    const TBlock& block = Blocks[(NextBlock + Blocks.size() - 1) % Blocks.size()];
     return block.Rows[size_t(recordNumber - block.FirstRecord)];
 }
 
+// Reads the rows from `firstRecord` on into the next block. The rows come back by rowid, so
+// the rowids the map expects are checked: a table changed between the look for other
+// writers and this read is read again rather than shown at the wrong place.
+void TTableFile::ReadBlock(qint64 firstRecord) {
+    const qint64 rows = std::min<qint64>(BlockRows, RowMap.Count() - firstRecord + 1);
+    // A walk reads the next block after the last rowid it has, so a table with gaps is
+    // walked without listing every rowid.
+    qint64 fromRowId = 0;
+    for (const TBlock& block : Blocks)
+        if (!block.Rows.empty() && block.FirstRecord + qint64(block.Rows.size()) == firstRecord)
+            fromRowId = block.Rows.back().RowId + 1;
+    if (fromRowId == 0)
+        fromRowId = RowIdAt(firstRecord);
+
+    TBlock& block = Blocks[NextBlock];
+    block = {};
+    PrepareOnce(BlockQuery, "SELECT rowid, \"Label\", \"Directory\", \"File\", \"Coments\" "
+                            "FROM records WHERE rowid >= ?1 ORDER BY rowid LIMIT ?2");
+    BlockQuery.BindInt64(1, fromRowId);
+    BlockQuery.BindInt64(2, rows);
+    std::vector<TStoredRow> read;
+    read.reserve(size_t(rows));
+    int result;
+    while ((result = BlockQuery.Step()) == SQLITE_ROW) {
+        TStoredRow& row = read.emplace_back();
+        row.RowId = BlockQuery.ColumnInt64(0);
+        for (int field = 0; field < CatalogFieldCount; ++field)
+            row.Values[size_t(field)] = BlockQuery.ColumnText(field + 1);
+    }
+    BlockQuery.Reset();
+    if (result != SQLITE_DONE)
+        Fail(result);
+
+    bool asExpected = qint64(read.size()) == rows;
+    for (qint64 offset = 0; asExpected && offset < rows; ++offset)
+        if (RowMap.Knows(firstRecord + offset))
+            asExpected = RowMap.RowIdAt(firstRecord + offset) == read[size_t(offset)].RowId;
+    if (!asExpected) {
+        ReadRowMap();
+        FailWith(QStringLiteral("Another program changed the table while it was read; try "
+                                "again."));
+    }
+    block.FirstRecord = firstRecord;
+    block.Rows = std::move(read);
+    NextBlock = (NextBlock + 1) % Blocks.size();
+}
+
 template <typename Write> void TTableFile::WriteInTransaction(Write&& write) {
-    if (InBulk) {
-        write();
+    if (Bulk == TBulk::Aborted)
+        FailWith(QStringLiteral("The rows of this bulk work were not stored, nor is anything "
+                                "after them: %1")
+                     .arg(BulkAbortCause));
+    if (Bulk == TBulk::Open) {
+        try {
+            write();
+        } catch (const TDataError& error) {
+            // All or none: the engine may already have rolled the whole work back (a full
+            // disk), and nothing after a failure may be committed on its own.
+            sqlite3_exec(Connection, "ROLLBACK", nullptr, nullptr, nullptr);
+            Bulk = TBulk::Aborted;
+            BulkAbortCause = error.Text;
+            ReadRowMap();
+            throw;
+        }
         return;
     }
     Execute("BEGIN IMMEDIATE");
@@ -278,74 +441,125 @@ template <typename Write> void TTableFile::WriteInTransaction(Write&& write) {
     }
 }
 
+void TTableFile::BindValues(TSqliteStatement& statement, const TFieldValues& values,
+                            std::array<QByteArray, CatalogFieldCount>& utf8, int firstIndex) {
+    for (int field = 0; field < CatalogFieldCount; ++field) {
+        utf8[size_t(field)] = values[size_t(field)].toUtf8();
+        statement.BindText(firstIndex + field, utf8[size_t(field)]);
+    }
+}
+
 qint64 TTableFile::InsertRow(const TFieldValues& values) {
     PrepareOnce(InsertStatement, "INSERT INTO records (\"Label\", \"Directory\", \"File\", "
                                  "\"Coments\") VALUES (?1, ?2, ?3, ?4)");
     qint64 rowId = 0;
     WriteInTransaction([&] {
         std::array<QByteArray, CatalogFieldCount> utf8;
-        for (int field = 0; field < CatalogFieldCount; ++field) {
-            utf8[size_t(field)] = values[size_t(field)].toUtf8();
-            InsertStatement.BindText(field + 1, utf8[size_t(field)]);
-        }
+        BindValues(InsertStatement, values, utf8, 1);
         StepWrite(InsertStatement);
         rowId = sqlite3_last_insert_rowid(Connection);
     });
     if (!RowMap.Add(rowId))
         ListRowIds();
-    RowsChanged();
+    // A row added after the last leaves every other row where it was: the cached rows stay.
+    if (RecordNumberOf(rowId) == RowMap.Count())
+        ++RowsGeneration;
+    else
+        ForgetCachedRows();
     return rowId;
 }
 
-void TTableFile::UpdateRow(qint64 rowId, const TFieldValues& values) {
-    PrepareOnce(UpdateStatement, "UPDATE records SET \"Label\" = ?1, \"Directory\" = ?2, "
-                                 "\"File\" = ?3, \"Coments\" = ?4 WHERE rowid = ?5");
-    WriteInTransaction([&] {
-        std::array<QByteArray, CatalogFieldCount> utf8;
-        for (int field = 0; field < CatalogFieldCount; ++field) {
-            utf8[size_t(field)] = values[size_t(field)].toUtf8();
-            UpdateStatement.BindText(field + 1, utf8[size_t(field)]);
-        }
-        UpdateStatement.BindInt64(5, rowId);
-        StepWrite(UpdateStatement);
-        if (sqlite3_changes(Connection) == 0)
-            throw TDataError(FileMessage(
-                QStringLiteral("The row being edited was deleted meanwhile; cancel the edit."),
-                FilePath));
-    });
-    RowsChanged();
+// The row is matched on its rowid and on every value as it was read, so a rowid that
+// another program freed and used again for a new row is never taken for the old one.
+// `first` is the number of the rowid's parameter; the four values follow it.
+static QByteArray RowAsSeen(int first) {
+    QByteArray condition = "rowid = ?" + QByteArray::number(first);
+    for (int field = 0; field < CatalogFieldCount; ++field)
+        condition += QByteArray(" AND coalesce(CAST(\"") + CatalogFieldNames[size_t(field)] +
+                     "\" AS TEXT), '') = ?" + QByteArray::number(first + 1 + field);
+    return condition;
 }
 
-void TTableFile::DeleteRow(qint64 rowId) {
-    PrepareOnce(DeleteStatement, "DELETE FROM records WHERE rowid = ?1");
+void TTableFile::UpdateRow(const TStoredRow& seen, const TFieldValues& values) {
+    static const QByteArray sql = "UPDATE records SET \"Label\" = ?1, \"Directory\" = ?2, "
+                                  "\"File\" = ?3, \"Coments\" = ?4 WHERE " +
+                                  RowAsSeen(5);
+    PrepareOnce(UpdateStatement, sql.constData());
     WriteInTransaction([&] {
-        DeleteStatement.BindInt64(1, rowId);
-        StepWrite(DeleteStatement);
+        std::array<QByteArray, CatalogFieldCount> utf8;
+        std::array<QByteArray, CatalogFieldCount> seenUtf8;
+        BindValues(UpdateStatement, values, utf8, 1);
+        UpdateStatement.BindInt64(5, seen.RowId);
+        BindValues(UpdateStatement, seen.Values, seenUtf8, 6);
+        StepWrite(UpdateStatement);
+        if (sqlite3_changes(Connection) == 0)
+            FailWith(QStringLiteral("The row was deleted or changed by another program or window "
+                                    "since it was read, so the edit was not stored. Cancel the "
+                                    "edit to see the row as it is now."));
     });
-    if (!RowMap.Remove(rowId))
+    for (TBlock& block : Blocks)
+        for (TStoredRow& row : block.Rows)
+            if (row.RowId == seen.RowId)
+                row.Values = values;
+    ++RowsGeneration;
+}
+
+void TTableFile::DeleteRow(const TStoredRow& seen) {
+    static const QByteArray sql = "DELETE FROM records WHERE " + RowAsSeen(1);
+    PrepareOnce(DeleteStatement, sql.constData());
+    WriteInTransaction([&] {
+        std::array<QByteArray, CatalogFieldCount> seenUtf8;
+        DeleteStatement.BindInt64(1, seen.RowId);
+        BindValues(DeleteStatement, seen.Values, seenUtf8, 2);
+        StepWrite(DeleteStatement);
+        if (sqlite3_changes(Connection) == 0)
+            FailWith(QStringLiteral("The row was deleted or changed by another program or window "
+                                    "since it was read, so it was not deleted. Refresh to see the "
+                                    "table as it is now."));
+    });
+    if (!RowMap.Remove(seen.RowId))
         ListRowIds();
-    RowsChanged();
+    ForgetCachedRows();
 }
 
 void TTableFile::DeleteAllRows() {
     WriteInTransaction([&] { Execute("DELETE FROM records"); });
     RowMap.SetRun(1, 0);
-    RowsChanged();
+    ForgetCachedRows();
 }
 
 void TTableFile::BeginBulk() {
     Execute("BEGIN IMMEDIATE");
-    InBulk = true;
-    NoticeOtherWriters();
+    try {
+        NoticeOtherWriters();
+    } catch (...) {
+        sqlite3_exec(Connection, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    Bulk = TBulk::Open;
 }
 
 void TTableFile::CommitBulk() {
-    Execute("COMMIT");
-    InBulk = false;
+    if (Bulk == TBulk::Aborted)
+        FailWith(QStringLiteral("Nothing of this bulk work was stored: %1").arg(BulkAbortCause));
+    if (const int result = sqlite3_exec(Connection, "COMMIT", nullptr, nullptr, nullptr);
+        result != SQLITE_OK) {
+        const QString cause = EngineText(result, sqlite3_errmsg(Connection));
+        sqlite3_exec(Connection, "ROLLBACK", nullptr, nullptr, nullptr);
+        Bulk = TBulk::Aborted;
+        BulkAbortCause = FileMessage(cause, FilePath);
+        ReadRowMap();
+        FailWith(QStringLiteral("Nothing of this bulk work was stored: %1").arg(cause));
+    }
+    Bulk = TBulk::None;
 }
 
 void TTableFile::RollbackBulk() {
-    InBulk = false;
+    const bool open = Bulk == TBulk::Open;
+    Bulk = TBulk::None;
+    BulkAbortCause.clear();
+    if (!open)
+        return;
     sqlite3_exec(Connection, "ROLLBACK", nullptr, nullptr, nullptr);
     ReadRowMap();
 }
@@ -371,7 +585,13 @@ void TTableFile::StepWrite(TSqliteStatement& statement) {
 }
 
 void TTableFile::Fail(int resultCode) const {
+    if ((resultCode & 0xff) == SQLITE_READONLY && ReadOnly())
+        throw TDataError(ReadOnlyReason);
     const char* engineMessage =
         Connection ? sqlite3_errmsg(Connection) : sqlite3_errstr(resultCode);
-    throw TDataError(FileMessage(EngineText(resultCode, engineMessage), FilePath));
+    FailWith(EngineText(resultCode, engineMessage));
+}
+
+void TTableFile::FailWith(const QString& text) const {
+    throw TDataError(FileMessage(text, FilePath));
 }

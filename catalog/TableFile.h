@@ -2,6 +2,9 @@
 // One open table file, shared by every cursor of the process on that file: the connection,
 // the declared field sizes, the map from record numbers to rows, and a small cache of row
 // blocks so that walking the table does not cost a query per row.
+//
+// The file is shared with other programs: every cursor call first asks NoticeOtherWriters,
+// and every write acts only on the row the cursor read, as it read it.
 
 #include "catalog/CatalogRecord.h"
 #include "catalog/RowMap.h"
@@ -12,8 +15,6 @@
 #include <memory>
 #include <sqlite3.h>
 #include <vector>
-
-using TFieldValues = std::array<QString, CatalogFieldCount>;
 
 class TTableFile {
 public:
@@ -26,31 +27,34 @@ public:
     TTableFile& operator=(const TTableFile&) = delete;
 
     const QString& Path() const { return FilePath; }
-    bool ReadOnly() const { return OpenedReadOnly; }
+    bool ReadOnly() const { return !ReadOnlyReason.isEmpty(); }
     // The first of the four catalog fields that the table lacks, or an empty text.
     QString MissingField() const;
     int FieldSize(int field) const { return FieldSizes[size_t(field)]; }
 
+    // Looks whether another program committed to the file and, if so, reads the rows anew.
+    void NoticeOtherWriters();
     // Bumped by every change of the rows, ours or another program's, so cursors know when
     // to find their row again.
     quint64 Generation() const { return RowsGeneration; }
     qint64 RowCount() const { return RowMap.Count(); }
     // `recordNumber` within 1..RowCount().
-    qint64 RowIdAt(qint64 recordNumber);
-    // The record number of `rowId`, or that of the first row after it.
+    const TStoredRow& Row(qint64 recordNumber);
+    // The record number of `rowId`, or that of the first row after it (RowCount() + 1 when
+    // there is none).
     qint64 RecordNumberOf(qint64 rowId);
-    // Looks whether another program wrote to the file and, if so, reads the rows anew.
-    void NoticeOtherWriters();
+    // Drops the cached rows, so every cursor reads its row again.
     void ForgetCachedRows();
 
-    // `recordNumber` within 1..RowCount().
-    const TFieldValues& Row(qint64 recordNumber);
-
     qint64 InsertRow(const TFieldValues& values);
-    void UpdateRow(qint64 rowId, const TFieldValues& values);
-    void DeleteRow(qint64 rowId);
+    // Both act only on the row `seen` as it was read: a row that is gone or was changed
+    // meanwhile is left alone and the call fails.
+    void UpdateRow(const TStoredRow& seen, const TFieldValues& values);
+    void DeleteRow(const TStoredRow& seen);
     void DeleteAllRows();
 
+    // All rows or none: a bulk that the engine aborted (a full disk) refuses every later
+    // write and its commit.
     void BeginBulk();
     void CommitBulk();
     void RollbackBulk();
@@ -58,32 +62,46 @@ public:
 private:
     explicit TTableFile(QString path);
     void Connect();
+    void OpenConnection(const QString& uri, int flags);
+    QString ReadOnlyCause() const;
     void ReadSchema();
     void ReadRowMap();
     void ListRowIds();
+    qint64 RowIdAt(qint64 recordNumber);
+    bool SharedHeaderUnchanged();
     qint64 DataVersion();
     void Execute(const char* sql);
     void PrepareOnce(TSqliteStatement& statement, const char* sql);
+    void BindValues(TSqliteStatement& statement, const TFieldValues& values,
+                    std::array<QByteArray, CatalogFieldCount>& utf8, int firstIndex);
     void StepWrite(TSqliteStatement& statement);
-    void RowsChanged();
+    void ReadBlock(qint64 firstRecord);
     template <typename Write> void WriteInTransaction(Write&& write);
     [[noreturn]] void Fail(int resultCode) const;
+    [[noreturn]] void FailWith(const QString& text) const;
 
     struct TBlock {
         qint64 FirstRecord = 0;
-        std::vector<qint64> RowIds;
-        std::vector<TFieldValues> Rows;
+        std::vector<TStoredRow> Rows;
     };
 
     QString FilePath;
     sqlite3* Connection = nullptr;
-    bool OpenedReadOnly = false;
+    // Why rows cannot be stored, in the words the user sees; empty when they can.
+    QString ReadOnlyReason;
+    // A file on a medium nobody can write never changes: no other writer to look for.
+    bool Immutable = false;
+    bool WriteAheadLog = false;
     std::array<int, CatalogFieldCount> FieldSizes{};
     std::array<bool, CatalogFieldCount> FieldPresent{};
     TRowMap RowMap;
     quint64 RowsGeneration = 0;
     qint64 LastDataVersion = 0;
-    bool InBulk = false;
+    std::array<char, 48> SeenSharedHeader{};
+
+    enum class TBulk { None, Open, Aborted };
+    TBulk Bulk = TBulk::None;
+    QString BulkAbortCause;
 
     std::array<TBlock, 4> Blocks;
     size_t NextBlock = 0;
