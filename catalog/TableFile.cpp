@@ -203,9 +203,9 @@ void TTableFile::ReadSchema() {
         const QString name = columns.ColumnText(1);
         // A column of its own called rowid hides the row numbers every move relies on,
         // unless it is the integer key that is the row number.
-        const bool rowNumberKey = columns.ColumnText(2).compare(QLatin1String("INTEGER"),
-                                                                Qt::CaseInsensitive) == 0 &&
-                                  columns.ColumnInt64(5) == 1;
+        const bool rowNumberKey =
+            columns.ColumnText(2).compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0 &&
+            columns.ColumnInt64(5) == 1;
         if (name.compare(QLatin1String("rowid"), Qt::CaseInsensitive) == 0 && !rowNumberKey)
             FailWith(QStringLiteral("The catalog table has a column of its own named 'rowid': "
                                     "its rows cannot be told apart."));
@@ -305,11 +305,6 @@ void TTableFile::ListRowIds() {
         rowIds.push_back(query.ColumnInt64(0));
     if (result != SQLITE_DONE)
         Fail(result);
-    if (qint64(rowIds.size()) != RowMap.Count()) {
-        ReadRowMap();
-        FailWith(QStringLiteral("Another program changed the table while it was read; try "
-                                "again."));
-    }
     RowMap.SetRowIds(std::move(rowIds));
 }
 
