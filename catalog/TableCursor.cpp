@@ -17,10 +17,17 @@ QString CutToSize(const QString& text, int size) {
     return text.left(end);
 }
 
+// The position of a cursor on an empty table.
+const std::shared_ptr<const TStoredRow>& NoRow() {
+    static const auto none = std::make_shared<const TStoredRow>();
+    return none;
+}
+
 } // namespace
 
 TTableCursor::TTableCursor(QString name)
-    : ComponentName(std::move(name)) {}
+    : ComponentName(std::move(name))
+    , Current(NoRow()) {}
 
 TTableCursor::~TTableCursor() = default;
 
@@ -62,7 +69,7 @@ void TTableCursor::SetActive(bool active) {
     if (!active) {
         CursorState = TCursorState::Inactive;
         File.reset();
-        Current = {};
+        Current = NoRow();
         Buffer.clear();
         RecordModified = false;
         Notify(TCursorEvent::Closed);
@@ -97,7 +104,7 @@ void TTableCursor::EmptyTable() {
 }
 
 void TTableCursor::PositionAt(qint64 recordNumber) {
-    Current = recordNumber > 0 ? File->Row(recordNumber) : TStoredRow{};
+    Current = recordNumber > 0 ? File->Row(recordNumber) : NoRow();
     RecordNumber = recordNumber;
     SeenGeneration = File->Generation();
 }
@@ -116,13 +123,13 @@ void TTableCursor::Synchronise() const {
 void TTableCursor::FindRowAgain() const {
     const qint64 count = File->RowCount();
     if (CursorState != TCursorState::Browse) {
-        RecordNumber = count ? std::min(File->RecordNumberOf(Current.RowId), count) : 0;
+        RecordNumber = count ? std::min(File->RecordNumberOf(Current->RowId), count) : 0;
     } else if (count == 0) {
-        Current = {};
+        Current = NoRow();
         RecordNumber = 0;
         AtBegin = AtEnd = true;
     } else {
-        const qint64 place = Current.RowId ? File->RecordNumberOf(Current.RowId) : 1;
+        const qint64 place = Current->RowId ? File->RecordNumberOf(Current->RowId) : 1;
         RecordNumber = std::min(place, count);
         Current = File->Row(RecordNumber);
         AtBegin = AtBegin && RecordNumber == 1;
@@ -240,7 +247,7 @@ QString TTableCursor::FieldText(int field) const {
     if (CursorState == TCursorState::Edit || CursorState == TCursorState::Insert)
         return Buffer[field];
     Synchronise();
-    return Current.Values[size_t(field)];
+    return Current->Values[size_t(field)];
 }
 
 void TTableCursor::SetFieldText(int field, const QString& text) {
@@ -266,7 +273,7 @@ void TTableCursor::SetState(TCursorState state) {
 // both the first and the last. Append stands after the last row.
 void TTableCursor::StartNewRow(bool atEnd) {
     const qint64 count = File->RowCount();
-    InsertBeforeRowId = atEnd ? 0 : Current.RowId;
+    InsertBeforeRowId = atEnd ? 0 : Current->RowId;
     SavedBof = AtBegin;
     SavedEof = AtEnd;
     if (atEnd) {
@@ -302,12 +309,12 @@ void TTableCursor::Edit() {
     RequireActive();
     if (CursorState == TCursorState::Edit || CursorState == TCursorState::Insert)
         return;
-    if (Current.RowId == 0) {
+    if (Current->RowId == 0) {
         Insert();
         return;
     }
     Buffer.clear();
-    for (const QString& value : Current.Values)
+    for (const QString& value : Current->Values)
         Buffer.append(value);
     RecordModified = false;
     SetState(TCursorState::Edit);
@@ -321,12 +328,13 @@ void TTableCursor::Post() {
     TFieldValues values;
     for (int field = 0; field < CatalogFieldCount; ++field)
         values[size_t(field)] = Buffer[field];
+    qint64 rowId = Current->RowId;
     if (CursorState == TCursorState::Edit)
-        File->UpdateRow(Current, values);
+        File->UpdateRow(*Current, values);
     else
-        Current.RowId = File->InsertRow(values);
-    Current.Values = values;
-    RecordNumber = File->RecordNumberOf(Current.RowId);
+        rowId = File->InsertRow(values);
+    Current = std::make_shared<const TStoredRow>(TStoredRow{rowId, values});
+    RecordNumber = File->RecordNumberOf(Current->RowId);
     SeenGeneration = File->Generation();
     AtBegin = AtEnd = false;
     Buffer.clear();
@@ -357,12 +365,13 @@ void TTableCursor::Delete() {
         Cancel();
         return;
     }
-    if (Current.RowId == 0)
+    if (Current->RowId == 0)
         Fail(QStringLiteral("Cannot perform this operation on an empty dataset"));
     const bool wasEditing = CursorState == TCursorState::Edit;
-    File->DeleteRow(Current);
+    File->DeleteRow(*Current);
     const qint64 count = File->RowCount();
-    PositionAt(std::min(File->RecordNumberOf(Current.RowId), count));
+    // The row after the deleted one takes its place.
+    PositionAt(std::min(File->RecordNumberOf(Current->RowId), count));
     AtBegin = AtEnd = count == 0;
     Buffer.clear();
     RecordModified = false;
@@ -385,8 +394,8 @@ void TTableCursor::AppendRecord(const QStringList& values) {
     TFieldValues row;
     for (int field = 0; field < CatalogFieldCount && field < values.size(); ++field)
         row[size_t(field)] = CutToSize(values[field], FieldSize(field));
-    Current = {File->InsertRow(row), row};
-    RecordNumber = File->RecordNumberOf(Current.RowId);
+    Current = std::make_shared<const TStoredRow>(TStoredRow{File->InsertRow(row), row});
+    RecordNumber = File->RecordNumberOf(Current->RowId);
     SeenGeneration = File->Generation();
     AtBegin = AtEnd = false;
     Notify(TCursorEvent::RecordsChanged);
@@ -419,7 +428,7 @@ QString TTableCursor::RowText(qint64 position, int field) const {
     }
     if (recordNumber < 1 || recordNumber > File->RowCount())
         return {};
-    return File->Row(recordNumber).Values[size_t(field)];
+    return File->Row(recordNumber)->Values[size_t(field)];
 }
 
 TBulkTransaction::TBulkTransaction(TTableCursor& cursor) {

@@ -127,7 +127,7 @@ private:
 
     // Position: the row shown, as it was read (its rowid and values), and its place. Found
     // again by rowid whenever the file changed since; posts and deletes act on this row.
-    mutable TStoredRow Current;
+    mutable std::shared_ptr<const TStoredRow> Current;
     mutable qint64 RecordNumber = 0;
     mutable quint64 SeenGeneration = 0;
     mutable bool AtBegin = false;

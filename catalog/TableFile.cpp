@@ -95,6 +95,7 @@ TTableFile::TTableFile(QString path)
 TTableFile::~TTableFile() {
     DataVersionQuery = {};
     BlockQuery = {};
+    BackwardBlockQuery = {};
     InsertStatement = {};
     UpdateStatement = {};
     DeleteStatement = {};
@@ -163,6 +164,8 @@ QString TTableFile::ReadOnlyCause() const {
 void TTableFile::OpenConnection(const QString& uri, int flags) {
     sqlite3_close_v2(Connection);
     Connection = nullptr;
+    LogFile = nullptr;
+    SharedHeader = nullptr;
     if (const int result = sqlite3_open_v2(uri.toUtf8().constData(), &Connection,
                                            flags | SQLITE_OPEN_URI, nullptr);
         result != SQLITE_OK)
@@ -172,9 +175,13 @@ void TTableFile::OpenConnection(const QString& uri, int flags) {
     Execute("PRAGMA synchronous=FULL");
     ReadSchema();
     TSqliteStatement journal;
-    WriteAheadLog = journal.Prepare(Connection, "PRAGMA journal_mode") == SQLITE_OK &&
-                    journal.Step() == SQLITE_ROW &&
-                    journal.ColumnText(0).compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0;
+    sqlite3_file* file = nullptr;
+    if (journal.Prepare(Connection, "PRAGMA journal_mode") == SQLITE_OK &&
+        journal.Step() == SQLITE_ROW &&
+        journal.ColumnText(0).compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0 &&
+        sqlite3_file_control(Connection, "main", SQLITE_FCNTL_FILE_POINTER, &file) == SQLITE_OK &&
+        file && file->pMethods && file->pMethods->iVersion >= 2)
+        LogFile = file;
     SharedHeaderUnchanged();
     LastDataVersion = DataVersion();
     ReadRowMap();
@@ -247,17 +254,18 @@ void TTableFile::NoticeOtherWriters() {
 // program, rewrites: while it is unchanged nobody has committed. Returns false when it
 // changed (and remembers it) or cannot be looked at; the engine is asked then.
 bool TTableFile::SharedHeaderUnchanged() {
-    if (!WriteAheadLog)
-        return false;
-    sqlite3_file* file = nullptr;
-    if (sqlite3_file_control(Connection, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
-        !file || !file->pMethods || file->pMethods->iVersion < 2)
-        return false;
-    volatile void* region = nullptr;
-    if (file->pMethods->xShmMap(file, 0, 32768, 0, &region) != SQLITE_OK || !region)
-        return false;
+    if (!SharedHeader) {
+        // The engine maps the index once and keeps it for as long as the connection is open:
+        // no other program can take the file out of write-ahead logging meanwhile.
+        volatile void* region = nullptr;
+        if (!LogFile || LogFile->pMethods->xShmMap(LogFile, 0, 32768, 0, &region) != SQLITE_OK)
+            return false;
+        SharedHeader = static_cast<const volatile char*>(region);
+        if (!SharedHeader)
+            return false;
+    }
     std::array<char, 48> header;
-    std::memcpy(header.data(), const_cast<const void*>(region), header.size());
+    std::memcpy(header.data(), const_cast<const char*>(SharedHeader), header.size());
     if (header == SeenSharedHeader)
         return true;
     SeenSharedHeader = header;
@@ -312,8 +320,8 @@ qint64 TTableFile::RowIdAt(qint64 recordNumber) {
     if (!RowMap.Knows(recordNumber)) {
         for (const TBlock& block : Blocks) {
             const qint64 offset = recordNumber - block.FirstRecord;
-            if (offset >= 0 && offset < qint64(block.Rows.size()))
-                return block.Rows[size_t(offset)].RowId;
+            if (offset >= 0 && offset < block.Size())
+                return (*block.Rows)[size_t(offset)].RowId;
         }
         ListRowIds();
     }
@@ -323,13 +331,13 @@ qint64 TTableFile::RowIdAt(qint64 recordNumber) {
 qint64 TTableFile::RecordNumberOf(qint64 rowId) {
     if (!RowMap.KnowsRowId(rowId)) {
         for (const TBlock& block : Blocks) {
-            if (block.Rows.empty() || rowId < block.Rows.front().RowId ||
-                rowId > block.Rows.back().RowId)
+            if (block.Size() == 0 || rowId < block.Rows->front().RowId ||
+                rowId > block.Rows->back().RowId)
                 continue;
             const auto found = std::lower_bound(
-                block.Rows.begin(), block.Rows.end(), rowId,
+                block.Rows->begin(), block.Rows->end(), rowId,
                 [](const TStoredRow& row, qint64 wanted) { return row.RowId < wanted; });
-            return block.FirstRecord + (found - block.Rows.begin());
+            return block.FirstRecord + (found - block.Rows->begin());
         }
         ListRowIds();
     }
@@ -342,21 +350,22 @@ void TTableFile::ForgetCachedRows() {
     ++RowsGeneration;
 }
 
-const TStoredRow& TTableFile::Row(qint64 recordNumber) {
+std::shared_ptr<const TStoredRow> TTableFile::Row(qint64 recordNumber) {
     if (recordNumber < 1 || recordNumber > RowMap.Count())
         FailWith(QStringLiteral("Record %1 is outside the table's %2 rows.")
                      .arg(recordNumber)
                      .arg(RowMap.Count()));
-    for (const TBlock& block : Blocks) {
-        const qint64 offset = recordNumber - block.FirstRecord;
-        if (offset >= 0 && offset < qint64(block.Rows.size()))
-            return block.Rows[size_t(offset)];
+    const TBlock* found = nullptr;
+    for (const TBlock& block : Blocks)
+        if (recordNumber >= block.FirstRecord && recordNumber < block.FirstRecord + block.Size())
+            found = &block;
+    if (!found) {
+        // Blocks start at multiples of BlockRows, so a walk in either direction reuses them.
+        ReadBlock((recordNumber - 1) / BlockRows * BlockRows + 1);
+        found = &Blocks[(NextBlock + Blocks.size() - 1) % Blocks.size()];
     }
-    // Blocks start at multiples of BlockRows, so a walk in either direction reuses them.
-    const qint64 firstRecord = (recordNumber - 1) / BlockRows * BlockRows + 1;
-    ReadBlock(firstRecord);
-    const TBlock& block = Blocks[(NextBlock + Blocks.size() - 1) % Blocks.size()];
-    return block.Rows[size_t(recordNumber - block.FirstRecord)];
+    // Shares the block, so the row outlives the cache without being copied.
+    return {found->Rows, &(*found->Rows)[size_t(recordNumber - found->FirstRecord)]};
 }
 
 // Reads the rows from `firstRecord` on into the next block. The rows come back by rowid, so
@@ -364,33 +373,37 @@ const TStoredRow& TTableFile::Row(qint64 recordNumber) {
 // writers and this read is read again rather than shown at the wrong place.
 void TTableFile::ReadBlock(qint64 firstRecord) {
     const qint64 rows = std::min<qint64>(BlockRows, RowMap.Count() - firstRecord + 1);
-    // A walk reads the next block after the last rowid it has, so a table with gaps is
-    // walked without listing every rowid.
+    // A walk reads the next block after the last rowid it has, and the last block is read
+    // back from the last row, so a table with gaps is walked without listing every rowid.
     qint64 fromRowId = 0;
     for (const TBlock& block : Blocks)
-        if (!block.Rows.empty() && block.FirstRecord + qint64(block.Rows.size()) == firstRecord)
-            fromRowId = block.Rows.back().RowId + 1;
-    if (fromRowId == 0)
-        fromRowId = RowIdAt(firstRecord);
-
-    TBlock& block = Blocks[NextBlock];
-    block = {};
+        if (block.Size() > 0 && block.FirstRecord + block.Size() == firstRecord)
+            fromRowId = block.Rows->back().RowId + 1;
+    const bool backward =
+        !fromRowId && !RowMap.Knows(firstRecord) && firstRecord + rows - 1 == RowMap.Count();
+    TSqliteStatement& query = backward ? BackwardBlockQuery : BlockQuery;
     PrepareOnce(BlockQuery, "SELECT rowid, \"Label\", \"Directory\", \"File\", \"Coments\" "
                             "FROM records WHERE rowid >= ?1 ORDER BY rowid LIMIT ?2");
-    BlockQuery.BindInt64(1, fromRowId);
-    BlockQuery.BindInt64(2, rows);
+    PrepareOnce(BackwardBlockQuery, "SELECT rowid, \"Label\", \"Directory\", \"File\", \"Coments\" "
+                                    "FROM records WHERE rowid <= ?1 ORDER BY rowid DESC LIMIT ?2");
+    query.BindInt64(1, backward    ? RowMap.RowIdAt(RowMap.Count())
+                       : fromRowId ? fromRowId
+                                   : RowIdAt(firstRecord));
+    query.BindInt64(2, rows);
     std::vector<TStoredRow> read;
     read.reserve(size_t(rows));
     int result;
-    while ((result = BlockQuery.Step()) == SQLITE_ROW) {
+    while ((result = query.Step()) == SQLITE_ROW) {
         TStoredRow& row = read.emplace_back();
-        row.RowId = BlockQuery.ColumnInt64(0);
+        row.RowId = query.ColumnInt64(0);
         for (int field = 0; field < CatalogFieldCount; ++field)
-            row.Values[size_t(field)] = BlockQuery.ColumnText(field + 1);
+            row.Values[size_t(field)] = query.ColumnText(field + 1);
     }
-    BlockQuery.Reset();
+    query.Reset();
     if (result != SQLITE_DONE)
         Fail(result);
+    if (backward)
+        std::reverse(read.begin(), read.end());
 
     bool asExpected = qint64(read.size()) == rows;
     for (qint64 offset = 0; asExpected && offset < rows; ++offset)
@@ -401,8 +414,9 @@ void TTableFile::ReadBlock(qint64 firstRecord) {
         FailWith(QStringLiteral("Another program changed the table while it was read; try "
                                 "again."));
     }
+    TBlock& block = Blocks[NextBlock];
     block.FirstRecord = firstRecord;
-    block.Rows = std::move(read);
+    block.Rows = std::make_shared<const std::vector<TStoredRow>>(std::move(read));
     NextBlock = (NextBlock + 1) % Blocks.size();
 }
 
@@ -492,11 +506,7 @@ void TTableFile::UpdateRow(const TStoredRow& seen, const TFieldValues& values) {
                                     "since it was read, so the edit was not stored. Cancel the "
                                     "edit to see the row as it is now."));
     });
-    for (TBlock& block : Blocks)
-        for (TStoredRow& row : block.Rows)
-            if (row.RowId == seen.RowId)
-                row.Values = values;
-    ++RowsGeneration;
+    ForgetCachedRows();
 }
 
 void TTableFile::DeleteRow(const TStoredRow& seen) {

@@ -38,8 +38,9 @@ public:
     // to find their row again.
     quint64 Generation() const { return RowsGeneration; }
     qint64 RowCount() const { return RowMap.Count(); }
-    // `recordNumber` within 1..RowCount().
-    const TStoredRow& Row(qint64 recordNumber);
+    // `recordNumber` within 1..RowCount(). The row stays as it was read for as long as it is
+    // kept, whatever is read or written later.
+    std::shared_ptr<const TStoredRow> Row(qint64 recordNumber);
     // The record number of `rowId`, or that of the first row after it (RowCount() + 1 when
     // there is none).
     qint64 RecordNumberOf(qint64 rowId);
@@ -82,7 +83,8 @@ private:
 
     struct TBlock {
         qint64 FirstRecord = 0;
-        std::vector<TStoredRow> Rows;
+        std::shared_ptr<const std::vector<TStoredRow>> Rows;
+        qint64 Size() const { return Rows ? qint64(Rows->size()) : 0; }
     };
 
     QString FilePath;
@@ -91,7 +93,10 @@ private:
     QString ReadOnlyReason;
     // A file on a medium nobody can write never changes: no other writer to look for.
     bool Immutable = false;
-    bool WriteAheadLog = false;
+    // The file whose shared log index tells cheaply whether anybody committed; null when
+    // the file keeps no write-ahead log.
+    sqlite3_file* LogFile = nullptr;
+    const volatile char* SharedHeader = nullptr;
     std::array<int, CatalogFieldCount> FieldSizes{};
     std::array<bool, CatalogFieldCount> FieldPresent{};
     TRowMap RowMap;
@@ -108,6 +113,7 @@ private:
 
     TSqliteStatement DataVersionQuery;
     TSqliteStatement BlockQuery;
+    TSqliteStatement BackwardBlockQuery;
     TSqliteStatement InsertStatement;
     TSqliteStatement UpdateStatement;
     TSqliteStatement DeleteStatement;

@@ -151,7 +151,7 @@ int main(int argc, char* argv[]) {
         sqlite3_finalize(all);
     });
     const double walkRefMB = walkMemory.PeakAboveStartMB();
-    PrintBench("walk_first_to_eof", walkOurs, walkRef, "ratio<=3");
+    PrintBench("walk_first_to_eof", walkOurs, walkRef, "ratio<=2");
     PrintBench("walk_peak_memory_mb", walkOursMB, walkRefMB, "ours<=20MB");
 
     // Move half the table forwards and back, reading the row reached.
