@@ -5,6 +5,7 @@
 
 #include "platform/FakeFileSystem.h"
 #include "platform/FileSystemError.h"
+#include "support/WithoutFileRights.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -58,34 +59,6 @@ const TFoundEntry* EntryNamed(const TFindResult& found, const QString& name) {
 QString Canonical(const QString& path) {
     return QFileInfo(path).canonicalFilePath();
 }
-
-// Takes from this thread the rights to read, search and write any file whatever its
-// permissions, so a folder without permissions refuses even root. Gives them back at
-// the end.
-class TWithoutFileRights {
-public:
-    TWithoutFileRights() {
-        if (syscall(SYS_capget, &Header, Saved) != 0)
-            return;
-        __user_cap_data_struct lowered[2] = {Saved[0], Saved[1]};
-        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-        Active = syscall(SYS_capset, &Header, lowered) == 0;
-    }
-    ~TWithoutFileRights() {
-        if (Active)
-            syscall(SYS_capset, &Header, Saved);
-    }
-    TWithoutFileRights(const TWithoutFileRights&) = delete;
-    TWithoutFileRights& operator=(const TWithoutFileRights&) = delete;
-
-    // Whether a permission check really applies to this process now.
-    bool Effective() const { return geteuid() != 0 || Active; }
-
-private:
-    __user_cap_header_struct Header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct Saved[2] = {};
-    bool Active = false;
-};
 
 // C: fixed with C:\WORK current; D: a disc holding DOCS\OLD, DOCS\FILE.TXT and
 // DOCS\NOTES.txt, current at D:\DOCS\OLD; E: an optical drive without disc.
