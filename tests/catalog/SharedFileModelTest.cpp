@@ -1,6 +1,6 @@
 // Two cursors of this program and a second connection, standing for another program, work
-// on one table file in random order. After every step each cursor's record number, count,
-// flags, state and shown texts, and the file's rows, must match a plain model: a sorted list
+// on one table file in random order. After every step each cursor's state, record number,
+// count, flags and shown texts, and the file's rows, must match a plain model: a sorted list
 // of rows and, per cursor, the row it shows as it was read.
 
 #include "TableFixture.h"
@@ -25,9 +25,9 @@ struct TModelCursor {
     bool SavedEof = false;
 };
 
-// What the cursors promise, on a plain sorted vector of rows.
-class TModel {
-public:
+// What the cursors promise, on a sorted vector of rows. Each step returns false where the
+// cursor must fail and change nothing.
+struct TModel {
     std::vector<TStoredRow> Rows;
 
     qint64 Count() const { return qint64(Rows.size()); }
@@ -37,46 +37,39 @@ public:
                                 [](const TStoredRow& row, qint64 id) { return row.RowId < id; }) -
                Rows.begin() + 1;
     }
-    const TStoredRow* Find(qint64 rowId) const {
-        const qint64 place = PlaceOf(rowId);
-        return place <= Count() && Rows[size_t(place - 1)].RowId == rowId ? &Rows[size_t(place - 1)]
-                                                                          : nullptr;
+    bool StoredAsSeen(const TStoredRow& seen) const {
+        const qint64 place = PlaceOf(seen.RowId);
+        return place <= Count() && Rows[size_t(place - 1)].RowId == seen.RowId &&
+               Rows[size_t(place - 1)].Values == seen.Values;
     }
     qint64 RecNo(const TModelCursor& cursor) const {
         if (cursor.State == TCursorState::Insert)
             return -1;
-        return Count() ? std::min(PlaceOf(cursor.Current.RowId), Count()) : 0;
+        return std::min(PlaceOf(cursor.Current.RowId), Count());
+    }
+    void PositionAt(TModelCursor& cursor, qint64 place) const {
+        cursor.Current = place > 0 ? Rows[size_t(place - 1)] : TStoredRow{};
     }
 
     void Sync(TModelCursor& cursor) const {
         if (cursor.State != TCursorState::Browse)
             return;
-        if (Rows.empty()) {
-            cursor.Current = {};
-            cursor.Bof = cursor.Eof = true;
-            return;
-        }
         const qint64 place =
             std::min(cursor.Current.RowId ? PlaceOf(cursor.Current.RowId) : 1, Count());
-        cursor.Current = Rows[size_t(place - 1)];
-        cursor.Bof = cursor.Bof && place == 1;
-        cursor.Eof = cursor.Eof && place == Count();
+        PositionAt(cursor, place);
+        cursor.Bof = Rows.empty() || (cursor.Bof && place == 1);
+        cursor.Eof = Rows.empty() || (cursor.Eof && place == Count());
     }
-
     void Open(TModelCursor& cursor) const {
         cursor = {};
         cursor.State = TCursorState::Browse;
-        if (!Rows.empty())
-            cursor.Current = Rows.front();
+        PositionAt(cursor, std::min<qint64>(1, Count()));
         cursor.Bof = true;
         cursor.Eof = Rows.empty();
     }
-
-    // Returns false where the cursor must fail and change nothing.
     bool Post(TModelCursor& cursor) {
         if (cursor.State == TCursorState::Edit) {
-            const TStoredRow* stored = Find(cursor.Current.RowId);
-            if (!stored || stored->Values != cursor.Current.Values)
+            if (!StoredAsSeen(cursor.Current))
                 return false;
             Rows[size_t(PlaceOf(cursor.Current.RowId) - 1)].Values = cursor.Buffer;
         } else if (cursor.State == TCursorState::Insert) {
@@ -90,8 +83,7 @@ public:
         cursor.State = TCursorState::Browse;
         return true;
     }
-
-    void Cancel(TModelCursor& cursor) const {
+    bool Cancel(TModelCursor& cursor) const {
         if (cursor.State == TCursorState::Insert) {
             cursor.Bof = cursor.SavedBof;
             cursor.Eof = cursor.SavedEof;
@@ -100,25 +92,17 @@ public:
             cursor.State = TCursorState::Browse;
             Sync(cursor);
         }
-    }
-
-    bool CheckBrowseMode(TModelCursor& cursor) {
-        if (cursor.State == TCursorState::Browse)
-            return true;
-        if (cursor.Modified)
-            return Post(cursor);
-        Cancel(cursor);
         return true;
     }
-
-    void PositionAt(TModelCursor& cursor, qint64 place) const {
-        cursor.Current = place > 0 ? Rows[size_t(place - 1)] : TStoredRow{};
+    bool CheckBrowseMode(TModelCursor& cursor) {
+        const bool done = cursor.State == TCursorState::Browse ||
+                          (cursor.Modified ? Post(cursor) : Cancel(cursor));
+        Sync(cursor);
+        return done;
     }
-
     bool MoveBy(TModelCursor& cursor, qint64 distance) {
         if (!CheckBrowseMode(cursor))
             return false;
-        Sync(cursor);
         if (distance == 0 || (distance > 0 && cursor.Eof) || (distance < 0 && cursor.Bof))
             return true;
         const qint64 target = RecNo(cursor) + distance;
@@ -127,7 +111,12 @@ public:
         cursor.Eof = target > Count();
         return true;
     }
-
+    bool GoTo(TModelCursor& cursor, qint64 target) {
+        if (!CheckBrowseMode(cursor))
+            return false;
+        return Rows.empty() ||
+               MoveBy(cursor, std::clamp<qint64>(target, 1, Count()) - RecNo(cursor));
+    }
     bool FirstOrLast(TModelCursor& cursor, bool last) {
         if (!CheckBrowseMode(cursor))
             return false;
@@ -136,11 +125,10 @@ public:
         cursor.Eof = last || Rows.empty();
         return true;
     }
-
+    // Insert keeps the flags of the row it stands at; Append stands after the last row.
     bool NewRow(TModelCursor& cursor, bool append) {
         if (!CheckBrowseMode(cursor))
             return false;
-        Sync(cursor);
         const bool atEnd = append || Rows.empty();
         cursor.InsertBefore = atEnd ? 0 : cursor.Current.RowId;
         cursor.SavedBof = cursor.Bof;
@@ -154,7 +142,6 @@ public:
         cursor.State = TCursorState::Insert;
         return true;
     }
-
     bool Edit(TModelCursor& cursor) {
         if (cursor.State != TCursorState::Browse)
             return true;
@@ -165,14 +152,17 @@ public:
         cursor.State = TCursorState::Edit;
         return true;
     }
-
+    bool SetField(TModelCursor& cursor, int field, const QString& text) const {
+        if (cursor.State != TCursorState::Edit && cursor.State != TCursorState::Insert)
+            return false;
+        cursor.Buffer[size_t(field)] = text;
+        cursor.Modified = true;
+        return true;
+    }
     bool Delete(TModelCursor& cursor) {
-        if (cursor.State == TCursorState::Insert) {
-            Cancel(cursor);
-            return true;
-        }
-        const TStoredRow* stored = Find(cursor.Current.RowId);
-        if (!stored || stored->Values != cursor.Current.Values)
+        if (cursor.State == TCursorState::Insert)
+            return Cancel(cursor);
+        if (!StoredAsSeen(cursor.Current))
             return false;
         Rows.erase(Rows.begin() + (PlaceOf(cursor.Current.RowId) - 1));
         PositionAt(cursor, std::min(PlaceOf(cursor.Current.RowId), Count()));
@@ -189,68 +179,91 @@ public:
                                         : Count() + 1;
             if (position == insertAt)
                 return cursor.Buffer[size_t(field)];
-            if (position > insertAt)
-                --place;
+            place -= position > insertAt ? 1 : 0;
         } else if (cursor.State == TCursorState::Edit && position == RecNo(cursor)) {
             return cursor.Buffer[size_t(field)];
         }
         return place >= 1 && place <= Count() ? Rows[size_t(place - 1)].Values[size_t(field)]
                                               : QString();
     }
+    // What a user of the cursor sees, as one text: easy to compare, readable when it differs.
+    QString Describe(const TModelCursor& cursor) const {
+        const TFieldValues& shown =
+            cursor.State == TCursorState::Browse ? cursor.Current.Values : cursor.Buffer;
+        QStringList rows;
+        const qint64 shownRows = Count() + (cursor.State == TCursorState::Insert ? 1 : 0);
+        for (qint64 position = 1; position <= shownRows; ++position)
+            rows << RowText(cursor, position, 0) + QLatin1Char('/') + RowText(cursor, position, 3);
+        return QStringLiteral("state %1, record %2 of %3, bof %4, eof %5, fields %6; rows %7")
+            .arg(int(cursor.State))
+            .arg(RecNo(cursor))
+            .arg(Count())
+            .arg(cursor.Bof)
+            .arg(cursor.Eof)
+            .arg(QStringList(shown.begin(), shown.end()).join(QLatin1Char('|')), rows.join(u' '));
+    }
 };
 
-// The other program: a connection of its own.
+QString Describe(const TTableCursor& cursor) {
+    QStringList shown;
+    for (int field = 0; field < CatalogFieldCount; ++field)
+        shown << cursor.FieldText(field);
+    QStringList rows;
+    for (qint64 position = 1; position <= cursor.RowCountWithInsert(); ++position)
+        rows << cursor.RowText(position, 0) + QLatin1Char('/') + cursor.RowText(position, 3);
+    return QStringLiteral("state %1, record %2 of %3, bof %4, eof %5, fields %6; rows %7")
+        .arg(int(cursor.State()))
+        .arg(cursor.RecNo())
+        .arg(cursor.RecordCount())
+        .arg(cursor.Bof())
+        .arg(cursor.Eof())
+        .arg(shown.join(QLatin1Char('|')), rows.join(u' '));
+}
+
+// The other program: a connection of its own, writing with plain statements.
 class TOtherProgram {
 public:
     explicit TOtherProgram(const QString& path) {
         sqlite3_open(path.toUtf8().constData(), &Connection);
-        sqlite3_busy_timeout(Connection, 1000);
     }
     ~TOtherProgram() { sqlite3_close(Connection); }
     TOtherProgram(const TOtherProgram&) = delete;
     TOtherProgram& operator=(const TOtherProgram&) = delete;
 
-    bool Execute(const QString& sql, const QString& text = {}, qint64 rowId = 0) {
+    bool Execute(const char* sql, qint64 rowId, const QString& text = {}) {
         sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(Connection, sql.toUtf8().constData(), -1, &statement, nullptr);
+        sqlite3_prepare_v2(Connection, sql, -1, &statement, nullptr);
         const QByteArray utf8 = text.toUtf8();
-        if (sqlite3_bind_parameter_count(statement) >= 1)
-            sqlite3_bind_text(statement, 1, utf8.constData(), int(utf8.size()), SQLITE_STATIC);
-        if (sqlite3_bind_parameter_count(statement) >= 2)
-            sqlite3_bind_int64(statement, 2, rowId);
+        sqlite3_bind_int64(statement, 1, rowId);
+        sqlite3_bind_text(statement, 2, utf8.constData(), int(utf8.size()), SQLITE_STATIC);
         const int result = sqlite3_step(statement);
         sqlite3_finalize(statement);
         return result == SQLITE_DONE;
     }
     qint64 LastRowId() const { return sqlite3_last_insert_rowid(Connection); }
-
-    std::vector<TStoredRow> Rows() const {
-        std::vector<TStoredRow> rows;
+    QString Rows() const {
+        QStringList rows;
         sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(Connection,
-                           "SELECT rowid, Label, Directory, File, Coments FROM records "
-                           "ORDER BY rowid",
-                           -1, &statement, nullptr);
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            TStoredRow& row = rows.emplace_back();
-            row.RowId = sqlite3_column_int64(statement, 0);
-            for (int field = 0; field < CatalogFieldCount; ++field)
-                row.Values[size_t(field)] = QString::fromUtf8(
-                    reinterpret_cast<const char*>(sqlite3_column_text(statement, field + 1)));
-        }
+        sqlite3_prepare_v2(Connection, "SELECT rowid, Label || '|' || Coments FROM records", -1,
+                           &statement, nullptr);
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            rows << QStringLiteral("%1:%2")
+                        .arg(sqlite3_column_int64(statement, 0))
+                        .arg(QString::fromUtf8(
+                            reinterpret_cast<const char*>(sqlite3_column_text(statement, 1))));
         sqlite3_finalize(statement);
-        return rows;
+        return rows.join(u' ');
     }
 
 private:
     sqlite3* Connection = nullptr;
 };
 
-bool SameRows(const std::vector<TStoredRow>& left, const std::vector<TStoredRow>& right) {
-    return std::equal(left.begin(), left.end(), right.begin(), right.end(),
-                      [](const TStoredRow& a, const TStoredRow& b) {
-                          return a.RowId == b.RowId && a.Values == b.Values;
-                      });
+QString Rows(const TModel& model) {
+    QStringList rows;
+    for (const TStoredRow& row : model.Rows)
+        rows << QStringLiteral("%1:%2|%3").arg(row.RowId).arg(row.Values[0], row.Values[3]);
+    return rows.join(u' ');
 }
 
 } // namespace
@@ -265,251 +278,166 @@ private slots:
 
 void SharedFileModelTest::randomWorkMatchesTheModel_data() {
     QTest::addColumn<unsigned>("seed");
-    for (unsigned seed : {1u, 2u, 3u, 4u, 5u})
+    for (unsigned seed = 1; seed <= 5; ++seed)
         QTest::newRow(qPrintable(QStringLiteral("seed %1").arg(seed))) << seed;
 }
 
 void SharedFileModelTest::randomWorkMatchesTheModel() {
     QFETCH(unsigned, seed);
-    constexpr int Steps = 2500;
     std::mt19937 random(seed);
-    const auto below = [&](int bound) {
-        return int(random() % unsigned(bound));
+    const auto below = [&](qint64 bound) {
+        return qint64(random() % quint64(bound));
     };
 
+    // Rows with gaps in their rowids, as a table that has seen deletions.
     TTableFixture table(12);
     TOtherProgram other(table.Path);
-    QVERIFY(other.Execute(QStringLiteral("DELETE FROM records WHERE rowid IN (4, 5, 9)")));
+    QVERIFY(other.Execute("DELETE FROM records WHERE rowid IN (4, 5, ?1)", 9));
     TModel model;
-    model.Rows = other.Rows();
-
+    for (int row : {1, 2, 3, 6, 7, 8, 10, 11, 12}) {
+        const QStringList values = TTableFixture::RowValues(row);
+        model.Rows.push_back({row, {values[0], values[1], values[2], values[3]}});
+    }
     std::array<TTableCursor, 2> cursors{TTableCursor(QStringLiteral("A")),
                                         TTableCursor(QStringLiteral("B"))};
     std::array<TModelCursor, 2> expected;
-    for (size_t index = 0; index < cursors.size(); ++index) {
-        cursors[index].SetTableName(table.Path);
-        cursors[index].Open();
-        model.Open(expected[index]);
-    }
+    for (TTableCursor& cursor : cursors)
+        cursor.SetTableName(table.Path);
 
-    QString log;
-    for (int step = 0; step < Steps; ++step) {
-        const size_t index = size_t(below(2));
-        TTableCursor& cursor = cursors[index];
-        TModelCursor& mine = expected[index];
-        const QString text =
-            QStringLiteral("t%1%2").arg(step).arg(below(3) ? QString() : QStringLiteral("é"));
-        const int operation = below(22);
-        QString name;
-        bool succeeds = true;
-        std::function<void()> act;
-        if (mine.State == TCursorState::Inactive && operation < 18) {
-            name = QStringLiteral("open");
-            model.Open(mine);
-            act = [&] {
-                cursor.Open();
-            };
-        } else {
-            switch (operation) {
+    QStringList log;
+    for (int step = 0; step < 2500; ++step) {
+        const size_t which = size_t(below(2));
+        TTableCursor& cursor = cursors[which];
+        TModelCursor& mine = expected[which];
+        const QString text = QStringLiteral("t%1%2").arg(step).arg(below(3) ? "" : "é");
+        const qint64 distance = below(4) ? below(5) - 2 : below(41) - 20;
+        const int field = int(below(CatalogFieldCount));
+        // The other program picks a row; its deletions of the last row free that rowid.
+        const qint64 place = below(4) ? below(model.Count() + 1) : model.Count();
+        const qint64 rowId = place > 0 ? model.Rows[size_t(place - 1)].RowId : 0;
+
+        // Each step is done on the model first, then for real; the real step must fail
+        // exactly where the model does.
+        struct TStep {
+            QString Name;
+            bool Succeeds;
+            std::function<void()> Real;
+        };
+        const auto next = [&]() -> TStep {
+            using namespace Qt::Literals::StringLiterals;
+            if (mine.State == TCursorState::Inactive) {
+                model.Open(mine);
+                return {u"open"_s, true, [&] {
+                            cursor.Open();
+                        }};
+            }
+            switch (below(21)) {
             case 0:
             case 1:
-            case 2: {
-                const qint64 distance = below(4) ? below(5) - 2 : below(41) - 20;
-                name = QStringLiteral("move by %1").arg(distance);
-                succeeds = model.MoveBy(mine, distance);
-                act = [&, distance] {
-                    cursor.MoveBy(distance);
-                };
-                break;
-            }
-            case 3: {
-                const qint64 target = below(int(model.Count()) + 3) - 1;
-                name = QStringLiteral("go to record %1").arg(target);
-                succeeds = model.CheckBrowseMode(mine);
-                if (succeeds) {
-                    model.Sync(mine);
-                    if (model.Count() > 0) {
-                        const qint64 wanted = std::clamp<qint64>(target, 1, model.Count());
-                        succeeds = model.MoveBy(mine, wanted - model.RecNo(mine));
-                    }
-                }
-                act = [&, target] {
-                    cursor.SetRecNo(target);
-                };
-                break;
-            }
+            case 2:
+                return {u"move by %1"_s.arg(distance), model.MoveBy(mine, distance), [&] {
+                            cursor.MoveBy(distance);
+                        }};
+            case 3:
+                return {u"go to record %1"_s.arg(distance), model.GoTo(mine, distance), [&] {
+                            cursor.SetRecNo(distance);
+                        }};
             case 4:
-            case 5: {
-                const bool last = operation == 5;
-                name = last ? QStringLiteral("last") : QStringLiteral("first");
-                succeeds = model.FirstOrLast(mine, last);
-                act = [&, last] {
-                    last ? cursor.Last() : cursor.First();
-                };
-                break;
-            }
+                return {u"first"_s, model.FirstOrLast(mine, false), [&] {
+                            cursor.First();
+                        }};
+            case 5:
+                return {u"last"_s, model.FirstOrLast(mine, true), [&] {
+                            cursor.Last();
+                        }};
             case 6:
-            case 7: {
-                const bool append = operation == 7;
-                name = append ? QStringLiteral("append") : QStringLiteral("insert");
-                succeeds = model.NewRow(mine, append);
-                act = [&, append] {
-                    append ? cursor.Append() : cursor.Insert();
-                };
-                break;
-            }
+                return {u"insert"_s, model.NewRow(mine, false), [&] {
+                            cursor.Insert();
+                        }};
+            case 7:
+                return {u"append"_s, model.NewRow(mine, true), [&] {
+                            cursor.Append();
+                        }};
             case 8:
-                name = QStringLiteral("edit");
-                succeeds = model.Edit(mine);
-                act = [&] {
-                    cursor.Edit();
-                };
-                break;
+                return {u"edit"_s, model.Edit(mine), [&] {
+                            cursor.Edit();
+                        }};
             case 9:
-            case 10: {
-                const int field = below(CatalogFieldCount);
-                name = QStringLiteral("set field %1 to %2").arg(field).arg(text);
-                succeeds = mine.State == TCursorState::Edit || mine.State == TCursorState::Insert;
-                if (succeeds) {
-                    mine.Buffer[size_t(field)] = text;
-                    mine.Modified = true;
-                }
-                act = [&, field, text] {
-                    cursor.SetFieldText(field, text);
-                };
-                break;
-            }
+            case 10:
+                return {u"set field %1 to %2"_s.arg(field).arg(text),
+                        model.SetField(mine, field, text), [&] {
+                            cursor.SetFieldText(field, text);
+                        }};
             case 11:
-                name = QStringLiteral("post");
-                succeeds = model.Post(mine);
-                act = [&] {
-                    cursor.Post();
-                };
-                break;
+                return {u"post"_s, model.Post(mine), [&] {
+                            cursor.Post();
+                        }};
             case 12:
-                name = QStringLiteral("cancel");
-                model.Cancel(mine);
-                act = [&] {
-                    cursor.Cancel();
-                };
-                break;
+                return {u"cancel"_s, model.Cancel(mine), [&] {
+                            cursor.Cancel();
+                        }};
             case 13:
-                name = QStringLiteral("delete");
-                succeeds = model.Delete(mine);
-                act = [&] {
-                    cursor.Delete();
-                };
-                break;
+                return {u"delete"_s, model.Delete(mine), [&] {
+                            cursor.Delete();
+                        }};
             case 14:
-                name = QStringLiteral("refresh");
-                succeeds = model.CheckBrowseMode(mine);
-                model.Sync(mine);
-                act = [&] {
-                    cursor.Refresh();
-                };
-                break;
+                return {u"refresh"_s, model.CheckBrowseMode(mine), [&] {
+                            cursor.Refresh();
+                        }};
             case 15:
-                name = QStringLiteral("close");
                 mine = {};
-                act = [&] {
-                    cursor.Close();
-                };
-                break;
+                return {u"close"_s, true, [&] {
+                            cursor.Close();
+                        }};
             case 16:
-            case 17: {
-                name = QStringLiteral("other program inserts");
-                act = [&, text] {
-                    QVERIFY(other.Execute(
-                        QStringLiteral("INSERT INTO records VALUES (?1, 'D:\\', 'f', '')"), text));
-                    model.Rows.push_back(
-                        {other.LastRowId(),
-                         {text, QStringLiteral("D:\\"), QStringLiteral("f"), QString()}});
-                };
-                break;
-            }
+            case 17:
+                return {u"other program inserts"_s, true, [&] {
+                            QVERIFY(other.Execute("INSERT INTO records VALUES (?2, 'D:\\', "
+                                                  "'f', '')",
+                                                  0, text));
+                            model.Rows.push_back(
+                                {other.LastRowId(), {text, u"D:\\"_s, u"f"_s, QString()}});
+                        }};
             case 18:
             case 19:
-            case 20: {
-                if (model.Rows.empty())
-                    continue;
-                // Deleting the last row frees its rowid for the next insert.
-                const qint64 place =
-                    operation == 20 ? model.Count() : below(int(model.Count())) + 1;
-                const qint64 rowId = model.Rows[size_t(place - 1)].RowId;
-                name = QStringLiteral("other program deletes rowid %1").arg(rowId);
-                act = [&, rowId, place] {
-                    QVERIFY(other.Execute(QStringLiteral("DELETE FROM records WHERE rowid = ?2"),
-                                          {}, rowId));
+                if (rowId)
                     model.Rows.erase(model.Rows.begin() + (place - 1));
-                };
-                break;
-            }
-            default: {
-                if (model.Rows.empty())
-                    continue;
-                const qint64 place = below(int(model.Count())) + 1;
-                const qint64 rowId = model.Rows[size_t(place - 1)].RowId;
-                name = QStringLiteral("other program changes rowid %1").arg(rowId);
-                act = [&, rowId, place, text] {
-                    QVERIFY(other.Execute(
-                        QStringLiteral("UPDATE records SET Coments = ?1 WHERE rowid = ?2"), text,
-                        rowId));
+                return {u"other program deletes rowid %1"_s.arg(rowId), true, [&] {
+                            QVERIFY(other.Execute("DELETE FROM records WHERE rowid = ?1", rowId));
+                        }};
+            default:
+                if (rowId)
                     model.Rows[size_t(place - 1)].Values[3] = text;
-                };
-                break;
+                return {u"other program changes rowid %1"_s.arg(rowId), true, [&] {
+                            QVERIFY(other.Execute(
+                                "UPDATE records SET Coments = ?2 WHERE rowid = ?1", rowId, text));
+                        }};
             }
-            }
-        }
-        log += QStringLiteral("\n%1 %2: %3").arg(step).arg(QChar(char16_t(u'A' + index))).arg(name);
-
-        bool failed = false;
+        };
+        const TStep done = next();
+        log << QStringLiteral("%1 %2: %3").arg(step).arg(QChar(u"AB"[which])).arg(done.Name);
+        QString failure;
         try {
-            act();
+            done.Real();
         } catch (const TDataError& error) {
-            failed = true;
-            if (succeeds)
-                log += QStringLiteral(" -> ") + error.Text;
+            failure = error.Text;
         }
-        QVERIFY2(failed == !succeeds,
-                 qPrintable(log.right(1500) + (failed ? QStringLiteral(" (failed)")
-                                                      : QStringLiteral(" (should fail)"))));
-
-        QVERIFY2(SameRows(other.Rows(), model.Rows), qPrintable(log.right(1500)));
-        for (size_t which = 0; which < cursors.size(); ++which) {
-            TTableCursor& observed = cursors[which];
-            TModelCursor& want = expected[which];
-            QCOMPARE(observed.Active(), want.State != TCursorState::Inactive);
-            if (!observed.Active())
+        const bool succeeds = done.Succeeds;
+        const QString steps = log.mid(std::max<qsizetype>(0, log.size() - 30)).join(u'\n');
+        QVERIFY2(failure.isEmpty() == succeeds,
+                 qPrintable(steps + QStringLiteral("\n-> ") +
+                            (succeeds ? failure : QStringLiteral("should have failed"))));
+        QVERIFY2(other.Rows() == Rows(model), qPrintable(steps));
+        for (size_t index = 0; index < cursors.size(); ++index) {
+            QCOMPARE(cursors[index].Active(), expected[index].State != TCursorState::Inactive);
+            if (!cursors[index].Active())
                 continue;
-            model.Sync(want);
-            const QString where =
-                log.right(1500) + QStringLiteral("\ncursor %1").arg(QChar(char16_t(u'A' + which)));
-            QVERIFY2(observed.State() == want.State, qPrintable(where));
-            QVERIFY2(observed.RecordCount() == model.Count(), qPrintable(where));
-            QVERIFY2(observed.RecNo() == model.RecNo(want),
-                     qPrintable(where + QStringLiteral(" RecNo %1, expected %2")
-                                            .arg(observed.RecNo())
-                                            .arg(model.RecNo(want))));
-            QVERIFY2(observed.Bof() == want.Bof && observed.Eof() == want.Eof,
-                     qPrintable(where + QStringLiteral(" flags %1%2, expected %3%4")
-                                            .arg(observed.Bof())
-                                            .arg(observed.Eof())
-                                            .arg(want.Bof)
-                                            .arg(want.Eof)));
-            for (int field = 0; field < CatalogFieldCount; ++field) {
-                const QString shown = want.State == TCursorState::Browse
-                                          ? want.Current.Values[size_t(field)]
-                                          : want.Buffer[size_t(field)];
-                QVERIFY2(observed.FieldText(field) == shown, qPrintable(where));
-            }
-            const qint64 shownRows = observed.RowCountWithInsert();
-            QVERIFY2(shownRows == model.Count() + (want.State == TCursorState::Insert ? 1 : 0),
-                     qPrintable(where));
-            for (qint64 position = 1; position <= shownRows; ++position)
-                for (int field = 0; field < CatalogFieldCount; field += 3)
-                    QVERIFY2(observed.RowText(position, field) ==
-                                 model.RowText(want, position, field),
-                             qPrintable(where + QStringLiteral(" row %1").arg(position)));
+            model.Sync(expected[index]);
+            const QString observed = Describe(cursors[index]);
+            const QString wanted = model.Describe(expected[index]);
+            QVERIFY2(observed == wanted,
+                     qPrintable(steps + QStringLiteral("\ncursor %1\n  is   %2\n  want %3")
+                                            .arg(QChar(u"AB"[index]), observed, wanted)));
         }
     }
 }
