@@ -116,14 +116,20 @@ void TTableFile::Connect() {
 
     const QString uri = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded);
     ReadOnlyReason = ReadOnlyCause();
+    // A file on a medium nobody can write cannot change: it is read as it stands, without
+    // the log's shared-memory file that could not be made there.
+    Immutable = OnReadOnlyMedium(info.absolutePath());
     if (ReadOnlyReason.isEmpty()) {
         OpenConnection(uri, SQLITE_OPEN_READWRITE);
+    } else if (Immutable) {
+        OpenConnection(uri + QStringLiteral("?immutable=1"), SQLITE_OPEN_READONLY);
     } else {
         try {
             OpenConnection(uri, SQLITE_OPEN_READONLY);
         } catch (const TDataError&) {
-            // A folder nobody may write holds no shared-memory file for reading the log, so
-            // the file is read as it stands, as on a disc.
+            // A folder this user may not write holds no shared-memory file for reading the
+            // log: the file is read as it stands, and what another user writes meanwhile
+            // shows when the table is opened again.
             if (Writable(info.absolutePath()))
                 throw;
             Immutable = true;
