@@ -172,8 +172,10 @@ void TTableFile::OpenConnection(const QString& uri, int flags) {
     Connection = nullptr;
     LogFile = nullptr;
     SharedHeader = nullptr;
+    // Only the thread that opened a table uses it, so the connection needs no lock of its
+    // own around every call.
     if (const int result = sqlite3_open_v2(uri.toUtf8().constData(), &Connection,
-                                           flags | SQLITE_OPEN_URI, nullptr);
+                                           flags | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
         result != SQLITE_OK)
         Fail(result);
     sqlite3_extended_result_codes(Connection, 1);
