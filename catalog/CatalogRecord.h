@@ -4,13 +4,6 @@
 #include <QString>
 #include <array>
 
-struct TCatalogRecord {
-    QString Label;
-    QString Directory;
-    QString File;
-    QString Coments;
-};
-
 inline constexpr int CatalogFieldCount = 4;
 inline constexpr std::array<const char*, CatalogFieldCount> CatalogFieldNames = {
     "Label", "Directory", "File", "Coments"};
