@@ -1,16 +1,13 @@
 #include "catalog/TableFile.h"
 
 #include "catalog/DataError.h"
+#include "catalog/WriteAccess.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
 #include <cstring>
-#include <fcntl.h>
 #include <map>
-#include <sys/statvfs.h>
-#include <unistd.h>
 
 namespace {
 
@@ -60,18 +57,6 @@ int DeclaredSize(const QString& type) {
     return match.hasMatch() ? match.captured(1).toInt() : 0;
 }
 
-// Whether this process may write `path`, by its effective rights (as the kernel will judge
-// the open), not by its real user id.
-bool Writable(const QString& path) {
-    return faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS) == 0;
-}
-
-bool OnReadOnlyMedium(const QString& folder) {
-    struct statvfs medium {};
-    return statvfs(QFile::encodeName(folder).constData(), &medium) == 0 &&
-           (medium.f_flag & ST_RDONLY);
-}
-
 } // namespace
 
 std::shared_ptr<TTableFile> TTableFile::Open(const QString& path) {
@@ -115,10 +100,11 @@ void TTableFile::Connect() {
             FileMessage(QStringLiteral("The path is a folder, not a table file."), FilePath));
 
     const QString uri = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded);
-    ReadOnlyReason = ReadOnlyCause();
+    const TWriteAccess access = WriteAccessOf(FilePath);
+    ReadOnlyReason = access.ReadOnlyReason;
     // A file on a medium nobody can write cannot change: it is read as it stands, without
     // the log's shared-memory file that could not be made there.
-    Immutable = OnReadOnlyMedium(info.absolutePath());
+    Immutable = access.ReadOnlyMedium;
     if (ReadOnlyReason.isEmpty()) {
         OpenConnection(uri, SQLITE_OPEN_READWRITE);
     } else if (Immutable) {
@@ -130,41 +116,12 @@ void TTableFile::Connect() {
             // A folder this user may not write holds no shared-memory file for reading the
             // log: the file is read as it stands, and what another user writes meanwhile
             // shows when the table is opened again.
-            if (Writable(info.absolutePath()))
+            if (access.FolderWritable)
                 throw;
             Immutable = true;
             OpenConnection(uri + QStringLiteral("?immutable=1"), SQLITE_OPEN_READONLY);
         }
     }
-}
-
-// Why rows cannot be stored in this file, or an empty text when they can.
-QString TTableFile::ReadOnlyCause() const {
-    const QFileInfo info(FilePath);
-    const QString folder = QDir::toNativeSeparators(info.absolutePath());
-    if (OnReadOnlyMedium(info.absolutePath()))
-        return FileMessage(QStringLiteral("The table is on a medium that cannot be written (a "
-                                          "disc or a read-only mount): the row cannot be stored."),
-                           FilePath);
-    // The permission bits decide for the file itself, so a read-only file browses the same
-    // way for root.
-    const auto writable =
-        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    if (!(info.permissions() & writable) || !Writable(FilePath))
-        return FileMessage(QStringLiteral("Table is read-only: the row cannot be stored."),
-                           FilePath);
-    if (!Writable(info.absolutePath()))
-        return QStringLiteral("The folder holding the table cannot be written: the row cannot be "
-                              "stored.\nFolder: %1")
-            .arg(folder);
-    for (const char* suffix : {"-wal", "-shm"}) {
-        const QString companion = FilePath + QLatin1String(suffix);
-        if (QFileInfo::exists(companion) && !Writable(companion))
-            return FileMessage(QStringLiteral("The table's log file belongs to another user and "
-                                              "cannot be written: the row cannot be stored."),
-                               companion);
-    }
-    return {};
 }
 
 void TTableFile::OpenConnection(const QString& uri, int flags) {

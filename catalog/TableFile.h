@@ -64,7 +64,6 @@ private:
     explicit TTableFile(QString path);
     void Connect();
     void OpenConnection(const QString& uri, int flags);
-    QString ReadOnlyCause() const;
     void ReadSchema();
     void ReadRowMap();
     void ListRowIds();
