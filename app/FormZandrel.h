@@ -48,5 +48,6 @@ private:
     TMessageService& Messages;
     const QString CatalogPath;
     QLabel* LabelByQorvin = nullptr;
+    bool LabelPressed = false;
     QLabel* CounterPanel = nullptr;
 };

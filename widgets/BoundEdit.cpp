@@ -4,6 +4,7 @@
 #include "widgets/DataSource.h"
 #include "widgets/EditKeys.h"
 #include "widgets/MessageService.h"
+#include "widgets/UserCommand.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -21,42 +22,25 @@ TBoundEdit::TBoundEdit(TMessageService& messages, QWidget* parent)
     connect(this, &QLineEdit::textEdited, this, [this] { TextModified = true; });
 }
 
-TBoundEdit::~TBoundEdit() {
-    if (Source)
-        Source->RemoveLink(this);
-}
+TBoundEdit::~TBoundEdit() = default;
 
-void TBoundEdit::SetDataSource(TDataSource* source) {
-    if (Source)
-        Source->RemoveLink(this);
-    Source = source;
-    if (Source)
-        Source->AddLink(this);
+void TBoundEdit::DataSourceChanged() {
     FieldIndex = -1;
-    if (Source && Source->Active())
+    if (DataSource() && DataSource()->Active())
         BindField();
     Reload();
 }
 
 void TBoundEdit::SetDataField(const QString& fieldName) {
     FieldName = fieldName;
-    FieldIndex = -1;
-    if (Source && Source->Active())
-        BindField();
-    Reload();
-}
-
-void TBoundEdit::DataSourceDestroyed() {
-    Source = nullptr;
-    FieldIndex = -1;
-    Reload();
+    DataSourceChanged();
 }
 
 void TBoundEdit::BindField() {
-    FieldIndex = Source->DataSet()->FieldIndex(FieldName);
+    FieldIndex = DataSource()->DataSet()->FieldIndex(FieldName);
     if (FieldIndex < 0)
         throw TDataError(QStringLiteral("%1: Field '%2' not found").arg(objectName(), FieldName));
-    const int size = Source->DataSet()->FieldSize(FieldIndex);
+    const int size = DataSource()->DataSet()->FieldSize(FieldIndex);
     if (maxLength() == UnlimitedLength && size > 0)
         setMaxLength(size);
 }
@@ -90,7 +74,8 @@ void TBoundEdit::DataSourceNotified(TCursorEvent event, int field) {
 }
 
 void TBoundEdit::Reload() {
-    const QString value = FieldIndex >= 0 ? Source->DataSet()->FieldText(FieldIndex) : QString();
+    const QString value =
+        FieldIndex >= 0 ? DataSource()->DataSet()->FieldText(FieldIndex) : QString();
     // Setting equal text would move the caret under the user's hands when typing starts an edit.
     if (value != text())
         setText(value);
@@ -99,43 +84,49 @@ void TBoundEdit::Reload() {
 }
 
 void TBoundEdit::UpdateReadOnly() {
-    setReadOnly(!(CanModify() && Source->Editing()));
+    setReadOnly(!(CanModify() && DataSource()->Editing()));
 }
 
 bool TBoundEdit::CanModify() const {
-    return FieldIndex >= 0 && Source->Active() && Source->DataSet()->CanModify();
+    return FieldIndex >= 0 && DataSource()->Active() && DataSource()->DataSet()->CanModify();
 }
 
 bool TBoundEdit::StartEdit() {
-    return CanModify() && Source->Edit();
+    return CanModify() && DataSource()->Edit();
 }
 
 void TBoundEdit::WriteBack() {
     if (!TextModified || FieldIndex < 0)
         return;
-    Source->DataSet()->SetFieldText(FieldIndex, text());
+    DataSource()->DataSet()->SetFieldText(FieldIndex, text());
     TextModified = false;
 }
 
 void TBoundEdit::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    bool swallowed = true; // a failed key is dropped with the rest of its command
+    RunUserCommand(Messages, [&] { swallowed = KeyBeforeEditing(*event); });
+    if (swallowed)
+        event->accept();
+    else
+        QLineEdit::keyPressEvent(event);
+}
+
+// Escape, and keys that cannot change the text now, end here; true when the key is used up.
+bool TBoundEdit::KeyBeforeEditing(const QKeyEvent& event) {
+    if (event.key() == Qt::Key_Escape && event.modifiers() == Qt::NoModifier) {
         Reload();
         selectAll();
-        event->accept();
-        return;
+        return true;
     }
-    if (KeyChangesText(*event)) {
-        if (!StartEdit()) {
-            event->accept();
-            return;
-        }
-        if (FieldRefusesKey(*Source->DataSet(), FieldIndex, *event)) {
-            QApplication::beep();
-            event->accept();
-            return;
-        }
+    if (!KeyChangesText(event))
+        return false;
+    if (!StartEdit())
+        return true;
+    if (FieldRefusesKey(*DataSource()->DataSet(), FieldIndex, event)) {
+        QApplication::beep();
+        return true;
     }
-    QLineEdit::keyPressEvent(event);
+    return false;
 }
 
 // Focus that only leaves for a menu or another window and comes back is no entering or
@@ -146,7 +137,7 @@ static bool ComesOrGoesForGood(const QFocusEvent& event) {
 
 void TBoundEdit::focusInEvent(QFocusEvent* event) {
     if (ComesOrGoesForGood(*event))
-        Reload();
+        RunUserCommand(Messages, [this] { Reload(); });
     QLineEdit::focusInEvent(event);
 }
 
@@ -154,27 +145,31 @@ void TBoundEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
     if (!ComesOrGoesForGood(*event))
         return;
-    try {
-        WriteBack();
-        Reload();
-    } catch (const std::exception& error) {
-        // The user corrects the value or presses Escape; nothing typed is lost.
-        selectAll();
-        setFocus(Qt::OtherFocusReason);
-        Messages.ShowError(error);
-    }
+    // On a failure the user corrects the value or presses Escape; nothing typed is lost.
+    RunUserCommand(
+        Messages,
+        [this] {
+            WriteBack();
+            Reload();
+        },
+        [this] {
+            selectAll();
+            setFocus(Qt::OtherFocusReason);
+        });
 }
 
 void TBoundEdit::contextMenuEvent(QContextMenuEvent* event) {
     // Our own menu: Qt's leaves cut, paste and undo out of a read-only box, and here they
     // start the edit first, like their keys.
-    const bool canEdit = CanModify() && (Source->Editing() || Source->AutoEdit);
+    const bool canEdit = CanModify() && (DataSource()->Editing() || DataSource()->AutoEdit);
     const bool selected = hasSelectedText();
     QMenu menu;
     auto add = [&](const char* name, const QString& text, auto command, bool enabled, bool edits) {
         QAction* action = menu.addAction(text, this, [this, command, edits] {
-            if (!edits || StartEdit())
-                (this->*command)();
+            RunUserCommand(Messages, [this, command, edits] {
+                if (!edits || StartEdit())
+                    (this->*command)();
+            });
         });
         action->setObjectName(QLatin1String(name));
         action->setEnabled(enabled && (canEdit || !edits));

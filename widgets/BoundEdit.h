@@ -15,8 +15,8 @@ public:
     TBoundEdit(TMessageService& messages, QWidget* parent = nullptr);
     ~TBoundEdit() override;
 
-    TDataSource* DataSource() const { return Source; }
-    void SetDataSource(TDataSource* source);
+    using TDataLink::DataSource;
+    using TDataLink::SetDataSource;
     const QString& DataField() const { return FieldName; }
     void SetDataField(const QString& fieldName);
 
@@ -32,16 +32,16 @@ protected:
 
 private:
     void DataSourceNotified(TCursorEvent event, int field) override;
-    void DataSourceDestroyed() override;
+    void DataSourceChanged() override;
     void BindField();
     void Reload();
     void UpdateReadOnly();
     bool CanModify() const;
     bool StartEdit();
+    bool KeyBeforeEditing(const QKeyEvent& event);
     void WriteBack();
 
     TMessageService& Messages;
-    TDataSource* Source = nullptr;
     QString FieldName;
     int FieldIndex = -1;
     bool TextModified = false;

@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "widgets/FolderList.h"
+#include "widgets/UserCommand.h"
 
 #include <QStylePainter>
 
@@ -26,8 +27,9 @@ TPickerGlyph GlyphOf(TDriveType type) {
 }
 } // namespace
 
-TDriveSelector::TDriveSelector(TFileSystem& files, QWidget* parent)
+TDriveSelector::TDriveSelector(TMessageService& messages, TFileSystem& files, QWidget* parent)
     : QComboBox(parent)
+    , Messages(messages)
     , Files(files)
     , Model(this)
     , Delegate(GlyphRowHeight, TPickerDelegate::TTextPlace::Centred, this) {
@@ -102,7 +104,7 @@ void TDriveSelector::SetChosenDrive(QChar letter) {
 }
 
 void TDriveSelector::Pick(int index) {
-    RunPickerAction(Messages, [this, index] {
+    RunUserCommand(Messages, [this, index] {
         if (OnClick)
             OnClick();
         const QString text = itemText(index);

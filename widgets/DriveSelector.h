@@ -2,7 +2,6 @@
 // The drive selector: a drop-down list of the drives, each with its kind's glyph and its
 // label or connection name; picking one moves the linked folder list to that drive.
 
-#include "widgets/PickerAction.h"
 #include "widgets/PickerDelegate.h"
 #include "widgets/PickerLineModel.h"
 
@@ -11,14 +10,16 @@
 
 class TFileSystem;
 class TFolderList;
+class TMessageService;
 
 enum TTextCase { tcLowerCase, tcUpperCase };
 
 class TDriveSelector : public QComboBox {
     Q_OBJECT
 public:
-    // Lists the drives and chooses the one of the process's current folder.
-    explicit TDriveSelector(TFileSystem& files, QWidget* parent = nullptr);
+    // Lists the drives and chooses the one of the process's current folder. The user's picks
+    // that fail show in the error box of `messages`.
+    TDriveSelector(TMessageService& messages, TFileSystem& files, QWidget* parent = nullptr);
 
     // The chosen letter in the case TextCase gives; the character 0 for none.
     QChar ChosenDrive() const { return Chosen; }
@@ -36,10 +37,6 @@ public:
     std::function<void()> OnClick;
     std::function<void()> OnChange;
 
-    // The error box for the errors of the user's picks; without one they go on to the event
-    // loop's error handler.
-    void SetMessages(TMessageService* messages) { Messages = messages; }
-
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -48,11 +45,11 @@ private:
     void Pick(int index);
     QString InCase(const QString& text) const;
 
+    TMessageService& Messages;
     TFileSystem& Files;
     TPickerLineModel Model;
     TPickerDelegate Delegate;
     QChar Chosen;
     TTextCase LetterCase = tcLowerCase;
     TFolderList* LinkedFolderList = nullptr;
-    TMessageService* Messages = nullptr;
 };

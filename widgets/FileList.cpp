@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "widgets/PickerNameOrder.h"
+#include "widgets/UserCommand.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -80,8 +81,9 @@ TPickerLine LineOf(const TFoundEntry& entry) {
 }
 } // namespace
 
-TFileList::TFileList(TFileSystem& files, QWidget* parent)
+TFileList::TFileList(TMessageService& messages, TFileSystem& files, QWidget* parent)
     : QListView(parent)
+    , Messages(messages)
     , Files(files)
     , Model(this)
     , Delegate(GlyphRowHeight, TPickerDelegate::TTextPlace::Top, this)
@@ -171,8 +173,9 @@ void TFileList::List() {
 }
 
 void TFileList::keyPressEvent(QKeyEvent* event) {
-    if (OnKeyPress && !event->text().isEmpty())
-        OnKeyPress(event->text().at(0));
+    if (OnKeyPress && !event->text().isEmpty() &&
+        !RunUserCommand(Messages, [this, event] { OnKeyPress(event->text().at(0)); }))
+        return;
     const int focused = currentIndex().row();
     QListView::keyPressEvent(event);
     FocusMoved(focused);
@@ -188,11 +191,11 @@ void TFileList::mousePressEvent(QMouseEvent* event) {
 // a listing), which is no change for the user.
 void TFileList::FocusMoved(int focusedBefore) {
     if (OnChange && currentIndex().row() != focusedBefore)
-        OnChange();
+        RunUserCommand(Messages, [this] { OnChange(); });
 }
 
 void TFileList::mouseDoubleClickEvent(QMouseEvent* event) {
     QListView::mouseDoubleClickEvent(event);
     if (OnDblClick)
-        OnDblClick();
+        RunUserCommand(Messages, [this] { OnDblClick(); });
 }

@@ -10,6 +10,7 @@
 #include <functional>
 
 class TFileSystem;
+class TMessageService;
 
 enum TFileTypeFlag : quint32 {
     // The bits of the file attributes they admit; ftNormal admits none of its own.
@@ -27,8 +28,9 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TFileType)
 class TFileList : public QListView {
     Q_OBJECT
 public:
-    // Lists the process's current folder with the mask "*.*".
-    explicit TFileList(TFileSystem& files, QWidget* parent = nullptr);
+    // Lists the process's current folder with the mask "*.*". Errors of the handlers run by
+    // the user's keys and clicks show in the error box of `messages`.
+    TFileList(TMessageService& messages, TFileSystem& files, QWidget* parent = nullptr);
 
     QStringList Items() const;
     int Count() const { return Model.rowCount(); }
@@ -64,6 +66,7 @@ private:
     void List();
     void FocusMoved(int focusedBefore);
 
+    TMessageService& Messages;
     TFileSystem& Files;
     TPickerLineModel Model;
     TPickerDelegate Delegate;

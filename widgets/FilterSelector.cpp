@@ -1,13 +1,15 @@
 #include "widgets/FilterSelector.h"
 
 #include "widgets/FileList.h"
+#include "widgets/UserCommand.h"
 
-TFilterSelector::TFilterSelector(QWidget* parent)
-    : QComboBox(parent) {
+TFilterSelector::TFilterSelector(TMessageService& messages, QWidget* parent)
+    : QComboBox(parent)
+    , Messages(messages) {
     setEditable(false);
     BuildEntries();
     connect(this, &QComboBox::activated, this,
-            [this] { RunPickerAction(Messages, [this] { ApplyMask(); }); });
+            [this] { RunUserCommand(Messages, [this] { ApplyMask(); }); });
 }
 
 void TFilterSelector::BuildEntries() {

@@ -2,18 +2,18 @@
 // The filter selector: a drop-down list of filter descriptions; picking one gives its mask to
 // the linked file list.
 
-#include "widgets/PickerAction.h"
-
 #include <QComboBox>
 #include <functional>
 
 class TFileList;
+class TMessageService;
 
 class TFilterSelector : public QComboBox {
     Q_OBJECT
 public:
-    // Starts with the filter "All files (*.*)|*.*".
-    explicit TFilterSelector(QWidget* parent = nullptr);
+    // Starts with the filter "All files (*.*)|*.*". The user's picks that fail show in the
+    // error box of `messages`.
+    explicit TFilterSelector(TMessageService& messages, QWidget* parent = nullptr);
 
     // Description and mask pairs: "Text files|*.txt|Documents|*.doc;*.txt".
     QString Filter() const { return FilterText; }
@@ -30,16 +30,12 @@ public:
 
     std::function<void()> OnChange;
 
-    // The error box for the errors of the user's picks; without one they go on to the event
-    // loop's error handler.
-    void SetMessages(TMessageService* messages) { Messages = messages; }
-
 private:
     void BuildEntries();
     void ApplyMask();
 
+    TMessageService& Messages;
     QString FilterText = QStringLiteral("All files (*.*)|*.*");
     QStringList EntryMasks;
     TFileList* LinkedFileList = nullptr;
-    TMessageService* Messages = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 #include "widgets/FileList.h"
 #include "widgets/PickerNameOrder.h"
+#include "widgets/UserCommand.h"
 
 #include <QKeyEvent>
 #include <algorithm>
@@ -15,8 +16,9 @@ QString Joined(const QString& folder, const QString& name) {
 }
 } // namespace
 
-TFolderList::TFolderList(TFileSystem& files, QWidget* parent)
+TFolderList::TFolderList(TMessageService& messages, TFileSystem& files, QWidget* parent)
     : QListView(parent)
+    , Messages(messages)
     , Files(files)
     , Model(this)
     , Delegate(GlyphRowHeight, TPickerDelegate::TTextPlace::Centred, this)
@@ -132,7 +134,7 @@ void TFolderList::BuildLines() {
 
 void TFolderList::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        RunPickerAction(Messages, [this] { OpenHighlightedLine(); });
+        RunUserCommand(Messages, [this] { OpenHighlightedLine(); });
         return;
     }
     QListView::keyPressEvent(event);
@@ -140,5 +142,5 @@ void TFolderList::keyPressEvent(QKeyEvent* event) {
 
 void TFolderList::mouseDoubleClickEvent(QMouseEvent* event) {
     QListView::mouseDoubleClickEvent(event);
-    RunPickerAction(Messages, [this] { OpenHighlightedLine(); });
+    RunUserCommand(Messages, [this] { OpenHighlightedLine(); });
 }

@@ -2,7 +2,6 @@
 // The folder list: the path from the drive root down to the current folder, then the current
 // folder's sub-folders. Opening a line enters that folder and moves the linked file list.
 
-#include "widgets/PickerAction.h"
 #include "widgets/PickerDelegate.h"
 #include "widgets/PickerLineModel.h"
 
@@ -12,12 +11,14 @@
 
 class TFileList;
 class TFileSystem;
+class TMessageService;
 
 class TFolderList : public QListView {
     Q_OBJECT
 public:
-    // Shows the process's current folder.
-    explicit TFolderList(TFileSystem& files, QWidget* parent = nullptr);
+    // Shows the process's current folder. The user's openings that fail show in the error box
+    // of `messages`.
+    TFolderList(TMessageService& messages, TFileSystem& files, QWidget* parent = nullptr);
 
     // "D:\", "D:\DOCS\OLD": no trailing backslash below a root.
     QString CurrentFolder() const { return Current; }
@@ -38,10 +39,6 @@ public:
 
     std::function<void()> OnChange; // after each change of folder
 
-    // The error box for the errors of the user's double clicks and Enter keys; without one they go
-    // on to the event loop's error handler.
-    void SetMessages(TMessageService* messages) { Messages = messages; }
-
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -52,6 +49,7 @@ private:
     void FolderChanged();
     Qt::CaseSensitivity NameCase() const;
 
+    TMessageService& Messages;
     TFileSystem& Files;
     TPickerLineModel Model;
     TPickerDelegate Delegate;
@@ -60,5 +58,4 @@ private:
     bool Preserving = true;
     bool Sensitive = true;
     TFileList* LinkedFileList = nullptr;
-    TMessageService* Messages = nullptr;
 };

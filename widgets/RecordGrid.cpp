@@ -4,6 +4,7 @@
 #include "widgets/EditKeys.h"
 #include "widgets/Glyphs.h"
 #include "widgets/MessageService.h"
+#include "widgets/UserCommand.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -56,6 +57,7 @@ TRecordGrid::TRecordGrid(TMessageService& messages, QWidget* parent)
     Indicator->setBackgroundRole(QPalette::Base);
     Indicator->setAutoFillBackground(true);
     Indicator->installEventFilter(this);
+    TitleRow->viewport()->installEventFilter(this);
 
     InplaceEditor->hide();
     InplaceEditor->setFrame(false);
@@ -64,23 +66,10 @@ TRecordGrid::TRecordGrid(TMessageService& messages, QWidget* parent)
     InplaceEditor->installEventFilter(this);
 }
 
-TRecordGrid::~TRecordGrid() {
-    if (Source)
-        Source->RemoveLink(this);
-}
+TRecordGrid::~TRecordGrid() = default;
 
-void TRecordGrid::SetDataSource(TDataSource* source) {
-    if (Source)
-        Source->RemoveLink(this);
-    Source = source;
-    if (Source)
-        Source->AddLink(this);
+void TRecordGrid::DataSourceChanged() {
     DataSourceNotified(Active() ? TCursorEvent::Opened : TCursorEvent::Closed, -1);
-}
-
-void TRecordGrid::DataSourceDestroyed() {
-    Source = nullptr;
-    DataSourceNotified(TCursorEvent::Closed, -1);
 }
 
 void TRecordGrid::SetColumns(const std::vector<TGridColumn>& columns) {
@@ -99,11 +88,11 @@ void TRecordGrid::SetColumns(const std::vector<TGridColumn>& columns) {
 }
 
 bool TRecordGrid::Active() const {
-    return Source && Source->Active();
+    return DataSource() && DataSource()->Active();
 }
 
 TTableCursor& TRecordGrid::Cursor() const {
-    return *Source->DataSet();
+    return *DataSource()->DataSet();
 }
 
 qint64 TRecordGrid::CurrentPos() const {
@@ -283,6 +272,10 @@ int TRecordGrid::WholeColumnOffset(int offset) const {
 }
 
 void TRecordGrid::ScrollBarAction(int action) {
+    RunUserCommand(Messages, [this, action] { ScrollBy(action); });
+}
+
+void TRecordGrid::ScrollBy(int action) {
     QScrollBar* vertical = verticalScrollBar();
     if (!Active())
         return;
@@ -410,6 +403,14 @@ void TRecordGrid::PaintIndicator() {
 }
 
 bool TRecordGrid::eventFilter(QObject* watched, QEvent* event) {
+    // The title row and the indicator column are the grid's too: a click there writes the
+    // cell back like any click in the grid (the title row still resizes and moves columns).
+    if ((watched == Indicator || watched == TitleRow->viewport()) &&
+        event->type() == QEvent::MouseButtonPress) {
+        setFocus(Qt::MouseFocusReason);
+        RunUserCommand(Messages, [this] { ClickOutsideCells(); });
+        return false;
+    }
     if (watched == Indicator && event->type() == QEvent::Paint) {
         try {
             PaintIndicator();
@@ -419,8 +420,12 @@ bool TRecordGrid::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (watched == InplaceEditor) {
-        if (event->type() == QEvent::KeyPress)
-            return EditorKey(*static_cast<QKeyEvent*>(event));
+        if (event->type() == QEvent::KeyPress) {
+            bool swallowed = true; // a failed key is swallowed with the rest of its command
+            RunUserCommand(Messages,
+                           [&] { swallowed = EditorKey(*static_cast<QKeyEvent*>(event)); });
+            return swallowed;
+        }
         if (event->type() == QEvent::FocusOut)
             LeaveGrid(static_cast<QFocusEvent*>(event)->reason());
     }
@@ -435,20 +440,26 @@ bool TRecordGrid::focusNextPrevChild(bool) {
 }
 
 void TRecordGrid::keyPressEvent(QKeyEvent* event) {
-    if (HandleKey(*event)) {
+    bool handled = true;
+    RunUserCommand(Messages, [&] { handled = GridKey(*event); });
+    if (handled)
         event->accept();
-        return;
-    }
+    else
+        QAbstractScrollArea::keyPressEvent(event);
+}
+
+bool TRecordGrid::GridKey(const QKeyEvent& event) {
+    if (HandleKey(event))
+        return true;
     // A character or Backspace opens the editor and goes into it.
-    if (Active() && (KeyTypesCharacter(*event) || event->key() == Qt::Key_Backspace)) {
+    if (Active() && (KeyTypesCharacter(event) || event.key() == Qt::Key_Backspace)) {
         if (!EditorShown())
             ShowEditor(true);
-        QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->text());
+        QKeyEvent copy(event.type(), event.key(), event.modifiers(), event.text());
         QCoreApplication::sendEvent(InplaceEditor, &copy);
-        event->accept();
-        return;
+        return true;
     }
-    QAbstractScrollArea::keyPressEvent(event);
+    return false;
 }
 
 // Keys the editor leaves to the grid; the others edit its text, after asking the grid.
@@ -606,7 +617,7 @@ void TRecordGrid::Escape() {
     if (CellModified) {
         CellModified = false;
         ReloadEditor();
-    } else if (Source->Editing()) {
+    } else if (DataSource()->Editing()) {
         Cursor().Cancel();
     }
     HideEditor();
@@ -622,7 +633,7 @@ bool TRecordGrid::CanEditGrid() const {
 bool TRecordGrid::CanEditModify() {
     if (!CanEditGrid() || FieldOf(CurrentCol) < 0)
         return false;
-    if (!Source->Edit())
+    if (!DataSource()->Edit())
         return false;
     CellModified = true;
     return true;
@@ -684,16 +695,16 @@ void TRecordGrid::LeaveGrid(Qt::FocusReason reason) {
     const QWidget* next = QApplication::focusWidget();
     if (next == this || next == InplaceEditor)
         return;
-    try {
-        TTableCursor& cursor = Cursor();
-        if (cursor.State() == TCursorState::Insert && !cursor.Modified() && !CellModified)
-            cursor.Cancel();
-        else
-            WriteBack();
-    } catch (const std::exception& error) {
-        setFocus(Qt::OtherFocusReason);
-        Messages.ShowError(error);
-    }
+    RunUserCommand(
+        Messages,
+        [this] {
+            TTableCursor& cursor = Cursor();
+            if (cursor.State() == TCursorState::Insert && !cursor.Modified() && !CellModified)
+                cursor.Cancel();
+            else
+                WriteBack();
+        },
+        [this] { setFocus(Qt::OtherFocusReason); });
     viewport()->update();
 }
 
@@ -711,17 +722,23 @@ void TRecordGrid::focusOutEvent(QFocusEvent* event) {
 
 void TRecordGrid::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
+    RunUserCommand(Messages, [this, event] { ClickCell(*event); });
+}
+
+void TRecordGrid::ClickCell(const QMouseEvent& event) {
     if (!Active())
         return;
-    const QPoint point = event->position().toPoint();
+    const QPoint point = event.position().toPoint();
     const int row = point.y() / RowHeight();
     const qint64 position = Top + row;
     const int column = TitleRow->logicalIndexAt(point.x());
     if (row >= VisibleRowCount() || column < 0 ||
-        position > std::max<qint64>(1, Cursor().RowCountWithInsert()))
+        position > std::max<qint64>(1, Cursor().RowCountWithInsert())) {
+        ClickOutsideCells();
         return;
+    }
     const bool wasCurrent = position == CurrentPos() && column == CurrentCol;
-    if (wasCurrent && event->button() == Qt::LeftButton && !EditorShown()) {
+    if (wasCurrent && event.button() == Qt::LeftButton && !EditorShown()) {
         ShowEditor(false);
         const QPoint inEditor = InplaceEditor->mapFrom(viewport(), point);
         InplaceEditor->setCursorPosition(InplaceEditor->cursorPositionAt(inEditor));
@@ -733,9 +750,33 @@ void TRecordGrid::mousePressEvent(QMouseEvent* event) {
     MoveToColumn(column);
 }
 
+// A notch (120 eighths of a degree) or a row's height of touchpad pixels is one row; fine
+// wheels and touchpads send parts of that, which add up until they make whole rows.
+void TRecordGrid::ClickOutsideCells() {
+    if (!Active())
+        return;
+    WriteBack();
+    HideEditor();
+}
+
 void TRecordGrid::wheelEvent(QWheelEvent* event) {
-    const int steps = event->angleDelta().y() / 120;
-    if (Active() && steps != 0)
-        Cursor().MoveBy(-steps);
     event->accept();
+    const int angle = event->angleDelta().y();
+    const int rows = angle != 0 ? WheelAngle.Add(angle, 120)
+                                : WheelPixels.Add(event->pixelDelta().y(), RowHeight());
+    if (rows != 0)
+        RunUserCommand(Messages, [this, rows] {
+            if (Active())
+                Cursor().MoveBy(-rows);
+        });
+}
+
+int TRecordGrid::TWheelRest::Add(int delta, int perRow) {
+    // Turning back drops what the other way left over.
+    if ((delta > 0 && Rest < 0) || (delta < 0 && Rest > 0))
+        Rest = 0;
+    Rest += delta;
+    const int rows = Rest / perRow;
+    Rest -= rows * perRow;
+    return rows;
 }

@@ -25,8 +25,8 @@ public:
     TRecordGrid(TMessageService& messages, QWidget* parent = nullptr);
     ~TRecordGrid() override;
 
-    TDataSource* DataSource() const { return Source; }
-    void SetDataSource(TDataSource* source);
+    using TDataLink::DataSource;
+    using TDataLink::SetDataSource;
     void SetColumns(const std::vector<TGridColumn>& columns);
     bool ReadOnly = false;
     bool ConfirmDelete = true;
@@ -59,7 +59,7 @@ protected:
 
 private:
     void DataSourceNotified(TCursorEvent event, int field) override;
-    void DataSourceDestroyed() override;
+    void DataSourceChanged() override;
 
     bool Active() const;
     TTableCursor& Cursor() const;
@@ -69,6 +69,7 @@ private:
     int FieldOf(int column) const;
     void BindColumns();
 
+    bool GridKey(const QKeyEvent& event);
     bool HandleKey(const QKeyEvent& event);
     bool EditorKey(QKeyEvent& event);
     void KeyUp();
@@ -86,6 +87,8 @@ private:
     void ReloadEditor();
     void WriteBack();
     void LeaveGrid(Qt::FocusReason reason);
+    void ClickCell(const QMouseEvent& event);
+    void ClickOutsideCells();
 
     void SyncWindow();
     void UpdateScrollBars();
@@ -94,12 +97,12 @@ private:
     void ScrollToColumn(int column);
     int WholeColumnOffset(int offset) const;
     void ScrollBarAction(int action);
+    void ScrollBy(int action);
     void PaintRows();
     void PaintIndicator();
     void ReportReadFault(const std::exception& error);
 
     TMessageService& Messages;
-    TDataSource* Source = nullptr;
     std::vector<TGridColumn> Columns;
     std::vector<int> ColumnFields; // field index per column, -1 when the table lacks it
     QStandardItemModel* Titles;
@@ -111,4 +114,11 @@ private:
     int CurrentCol = 0;
     bool CellModified = false;
     bool ReadFaultReported = false; // one box per failing spell, not one per repaint
+    // What the wheel or touchpad sent that does not yet make a whole row.
+    struct TWheelRest {
+        int Add(int delta, int perRow); // returns the whole rows now made
+        int Rest = 0;
+    };
+    TWheelRest WheelAngle;
+    TWheelRest WheelPixels;
 };

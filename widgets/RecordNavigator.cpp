@@ -4,6 +4,7 @@
 #include "widgets/Glyphs.h"
 #include "widgets/MessageService.h"
 #include "widgets/NavigatorButton.h"
+#include "widgets/UserCommand.h"
 
 #include <QKeyEvent>
 
@@ -50,7 +51,7 @@ TRecordNavigator::TRecordNavigator(TMessageService& messages, QWidget* parent)
             SetMark(which);
             setFocus(Qt::MouseFocusReason);
         });
-        connect(button, &QAbstractButton::clicked, this, [this, which] { BtnClick(which); });
+        connect(button, &QAbstractButton::clicked, this, [this, which] { ClickButton(which); });
         Buttons[index] = button;
     }
     Buttons[nbPrior]->setAutoRepeat(true);
@@ -60,22 +61,9 @@ TRecordNavigator::TRecordNavigator(TMessageService& messages, QWidget* parent)
     UpdateButtons();
 }
 
-TRecordNavigator::~TRecordNavigator() {
-    if (Source)
-        Source->RemoveLink(this);
-}
+TRecordNavigator::~TRecordNavigator() = default;
 
-void TRecordNavigator::SetDataSource(TDataSource* source) {
-    if (Source)
-        Source->RemoveLink(this);
-    Source = source;
-    if (Source)
-        Source->AddLink(this);
-    UpdateButtons();
-}
-
-void TRecordNavigator::DataSourceDestroyed() {
-    Source = nullptr;
+void TRecordNavigator::DataSourceChanged() {
     UpdateButtons();
 }
 
@@ -87,48 +75,50 @@ void TRecordNavigator::SetRepeatTiming(int delay, int interval) {
 }
 
 void TRecordNavigator::BtnClick(TNavigateButton button) {
-    if (!Source || !Source->Active())
+    if (!DataSource() || !DataSource()->Active())
         return;
-    TTableCursor& cursor = *Source->DataSet();
-    try {
-        switch (button) {
-        case nbFirst:
-            cursor.First();
-            break;
-        case nbPrior:
-            cursor.Prior();
-            break;
-        case nbNext:
-            cursor.Next();
-            break;
-        case nbLast:
-            cursor.Last();
-            break;
-        case nbInsert:
-            cursor.Insert();
-            break;
-        case nbDelete:
-            if (!ConfirmDelete || Messages.ConfirmDelete())
-                cursor.Delete();
-            break;
-        case nbEdit:
-            cursor.Edit();
-            break;
-        case nbPost:
-            cursor.Post();
-            break;
-        case nbCancel:
-            cursor.Cancel();
-            break;
-        case nbRefresh:
-            cursor.Refresh();
-            break;
-        }
-    } catch (...) {
-        // An error ends the repeat of a held button; releasing it then clicks no more.
-        Buttons[button]->setDown(false);
-        throw;
+    TTableCursor& cursor = *DataSource()->DataSet();
+    switch (button) {
+    case nbFirst:
+        cursor.First();
+        break;
+    case nbPrior:
+        cursor.Prior();
+        break;
+    case nbNext:
+        cursor.Next();
+        break;
+    case nbLast:
+        cursor.Last();
+        break;
+    case nbInsert:
+        cursor.Insert();
+        break;
+    case nbDelete:
+        if (!ConfirmDelete || Messages.ConfirmDelete())
+            cursor.Delete();
+        break;
+    case nbEdit:
+        cursor.Edit();
+        break;
+    case nbPost:
+        cursor.Post();
+        break;
+    case nbCancel:
+        cursor.Cancel();
+        break;
+    case nbRefresh:
+        cursor.Refresh();
+        break;
     }
+}
+
+void TRecordNavigator::ClickButton(TNavigateButton button) {
+    // A failed click ends the press, so a held Prior or Next stops repeating and its
+    // release clicks no more.
+    RunUserCommand(
+        Messages, [this, button] { BtnClick(button); },
+        [this, button] { Buttons[button]->setDown(false); });
 }
 
 void TRecordNavigator::DataSourceNotified(TCursorEvent, int) {
@@ -136,15 +126,15 @@ void TRecordNavigator::DataSourceNotified(TCursorEvent, int) {
 }
 
 void TRecordNavigator::UpdateButtons() {
-    const bool on = isEnabled() && Source && Source->Active();
+    const bool on = isEnabled() && DataSource() && DataSource()->Active();
     bool bof = true, eof = true, canModify = false;
     if (on) {
-        const TTableCursor& cursor = *Source->DataSet();
+        const TTableCursor& cursor = *DataSource()->DataSet();
         bof = cursor.Bof();
         eof = cursor.Eof();
         canModify = cursor.CanModify();
     }
-    const bool editing = on && Source->Editing();
+    const bool editing = on && DataSource()->Editing();
     const std::array<bool, NavigateButtonCount> enabled = {
         on && !bof,
         on && !bof,
@@ -193,7 +183,7 @@ void TRecordNavigator::keyPressEvent(QKeyEvent* event) {
         break;
     case Qt::Key_Space:
         if (Buttons[Mark]->isEnabled())
-            BtnClick(Mark);
+            ClickButton(Mark);
         break;
     default:
         QWidget::keyPressEvent(event);

@@ -30,8 +30,8 @@ public:
     TRecordNavigator(TMessageService& messages, QWidget* parent = nullptr);
     ~TRecordNavigator() override;
 
-    TDataSource* DataSource() const { return Source; }
-    void SetDataSource(TDataSource* source);
+    using TDataLink::DataSource;
+    using TDataLink::SetDataSource;
 
     bool ConfirmDelete = true;
 
@@ -53,12 +53,12 @@ protected:
 
 private:
     void DataSourceNotified(TCursorEvent event, int field) override;
-    void DataSourceDestroyed() override;
+    void DataSourceChanged() override;
+    void ClickButton(TNavigateButton button);
     void UpdateButtons();
     void SetMark(TNavigateButton button);
 
     TMessageService& Messages;
-    TDataSource* Source = nullptr;
     std::array<TNavigatorButton*, NavigateButtonCount> Buttons{};
     TNavigateButton Mark = nbFirst;
 };

@@ -34,9 +34,9 @@ void AddEveryKind(TFakeFileSystem& files) {
 // D (D holds a file and is not chosen).
 struct TLinkedPickers {
     explicit TLinkedPickers(TFakeFileSystem& files)
-        : Selector(files)
-        , Folders(files)
-        , Files(files) {
+        : Selector(Messages, files)
+        , Folders(Messages, files)
+        , Files(Messages, files) {
         Selector.SetDirList(&Folders);
         Folders.SetFileList(&Files);
         Selector.OnClick = [this] {
@@ -45,7 +45,6 @@ struct TLinkedPickers {
         Selector.OnChange = [this] {
             Events << QStringLiteral("change %1").arg(Selector.ChosenDrive());
         };
-        Selector.SetMessages(&Messages);
         Selector.SetTextCase(tcUpperCase);
         Events.clear();
         Selector.show();
@@ -70,6 +69,7 @@ void PickWithTheMouse(TDriveSelector& selector, int row) {
 class DriveSelectorTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { Messages.Shown.clear(); }
     void entriesShowEachKindOfDrive_data();
     void entriesShowEachKindOfDrive();
     void theDriveOfTheCurrentFolderIsChosenAtCreation();
@@ -79,6 +79,9 @@ private slots:
     void pickingADriveMovesTheFolderAndFileLists();
     void aDriveWithNoDiscShowsTheErrorAndKeepsTheFolder();
     void settingTheChosenDriveInCode();
+
+private:
+    TScriptedMessages Messages;
 };
 
 void DriveSelectorTest::entriesShowEachKindOfDrive_data() {
@@ -104,7 +107,7 @@ void DriveSelectorTest::entriesShowEachKindOfDrive() {
     QFETCH(QString, chosen);
     TFakeFileSystem files;
     AddEveryKind(files);
-    TDriveSelector selector(files);
+    TDriveSelector selector(Messages, files);
 
     selector.SetTextCase(textCase);
 
@@ -122,7 +125,7 @@ void DriveSelectorTest::theDriveOfTheCurrentFolderIsChosenAtCreation() {
     AddEveryKind(files);
     files.SetCurrentFolder("R:\\");
 
-    TDriveSelector selector(files);
+    TDriveSelector selector(Messages, files);
 
     QCOMPARE(selector.ChosenDrive(), QChar(u'r'));
     QCOMPARE(selector.currentText(), QString("r: [scratch]"));
@@ -131,7 +134,7 @@ void DriveSelectorTest::theDriveOfTheCurrentFolderIsChosenAtCreation() {
 void DriveSelectorTest::anEntryKeepsItsTextWhenADiscIsInserted() {
     TFakeFileSystem files;
     AddEveryKind(files);
-    TDriveSelector selector(files);
+    TDriveSelector selector(Messages, files);
     files.SetReady(u'E', true);
     QCOMPARE(selector.itemText(3), QString("e: []"));
     selector.SetTextCase(tcUpperCase); // lists the drives, and reads the labels, again

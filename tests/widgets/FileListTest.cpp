@@ -3,6 +3,7 @@
 
 #include "widgets/FileList.h"
 #include "PickerDrives.h"
+#include "ScriptedMessages.h"
 
 #include <QApplication>
 #include <QTest>
@@ -44,6 +45,7 @@ QList<int> SelectedRows(const TFileList& list) {
 class FileListTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { Messages.Shown.clear(); }
     void masksOfSeveralPatternsAreSearchedOneByOne_data();
     void masksOfSeveralPatternsAreSearchedOneByOne();
     void fileTypesChooseTheEntries_data();
@@ -59,6 +61,9 @@ private slots:
     void doubleClickFollowsTheFirstClicksSelection();
     void aDisabledListKeepsItsEntriesAndSelection();
     void aFolderThatCannotBeEnteredLeavesTheEntries();
+
+private:
+    TScriptedMessages Messages;
 };
 
 void FileListTest::masksOfSeveralPatternsAreSearchedOneByOne_data() {
@@ -90,7 +95,7 @@ void FileListTest::masksOfSeveralPatternsAreSearchedOneByOne() {
     QFETCH(QStringList, items);
     TFakeFileSystem files;
     MakeFilesFolder(files);
-    TFileList list(files);
+    TFileList list(Messages, files);
 
     list.SetMask(mask);
 
@@ -127,7 +132,7 @@ void FileListTest::fileTypesChooseTheEntries() {
     QFETCH(QStringList, items);
     TFakeFileSystem files;
     MakeFilesFolder(files);
-    TFileList list(files);
+    TFileList list(Messages, files);
     list.SetMask(mask);
 
     list.SetFileType(types);
@@ -138,7 +143,7 @@ void FileListTest::fileTypesChooseTheEntries() {
 void FileListTest::glyphsFollowTheKindOfEntry() {
     TFakeFileSystem files;
     MakeFilesFolder(files);
-    TFileList list(files);
+    TFileList list(Messages, files);
     list.SetShowGlyphs(true);
     list.SetFileType(ftNormal | ftDirectory);
     list.SetMask("*.exe;*.com;*.bat;*.pif;*.doc;sub.txt");
@@ -155,7 +160,7 @@ void FileListTest::rowsGrowToTheGlyphHeightWhenGlyphsAreShown() {
     MakeFilesFolder(files);
     QFont small = QApplication::font();
     small.setPixelSize(9); // a line height under the glyphs' 16
-    TFileList list(files);
+    TFileList list(Messages, files);
     list.setFont(small);
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
@@ -186,7 +191,7 @@ void FileListTest::theHourGlassShowsOnceAnEntryLandsAtPosition100() {
     TArrivalOrderFileSystem files;
     MakeNumberedFiles(files, count);
     files.Descending = descending;
-    TFileList list(files);
+    TFileList list(Messages, files);
     QApplication::setOverrideCursor(Qt::CrossCursor);
     files.PointerAtSearch.clear();
 
@@ -206,7 +211,7 @@ void FileListTest::theHourGlassShowsOnceAnEntryLandsAtPosition100() {
 void FileListTest::aLongListingStaysUsable() {
     TFakeFileSystem files;
     MakeNumberedFiles(files, 300);
-    TFileList list(files);
+    TFileList list(Messages, files);
     list.SetMultiSelect(true);
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
@@ -220,7 +225,7 @@ void FileListTest::aLongListingStaysUsable() {
 void FileListTest::extendedSelectionWithClicksAndKeys() {
     TFakeFileSystem files;
     MakeNumberedFiles(files, 8);
-    TFileList list(files);
+    TFileList list(Messages, files);
     list.SetMultiSelect(true);
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
@@ -249,7 +254,7 @@ void FileListTest::extendedSelectionWithClicksAndKeys() {
 void FileListTest::aFreshListingSelectsNothingAndFiresOnChangeOnce() {
     TFakeFileSystem files;
     MakeFilesFolder(files);
-    TFileList list(files);
+    TFileList list(Messages, files);
     list.SetMultiSelect(true);
     int changes = 0;
     list.OnChange = [&] {
@@ -275,7 +280,7 @@ void FileListTest::aFreshListingSelectsNothingAndFiresOnChangeOnce() {
 void FileListTest::keyPressComesBeforeTheListsOwnHandling() {
     TFakeFileSystem files;
     MakeFilesFolder(files);
-    TFileList list(files);
+    TFileList list(Messages, files);
     QList<QChar> keys;
     QList<int> rowsAtKey;
     list.OnKeyPress = [&](QChar key) {
@@ -297,7 +302,7 @@ void FileListTest::keyPressComesBeforeTheListsOwnHandling() {
 void FileListTest::doubleClickFollowsTheFirstClicksSelection() {
     TFakeFileSystem files;
     MakeFilesFolder(files);
-    TFileList list(files);
+    TFileList list(Messages, files);
     list.SetMultiSelect(true);
     QList<QList<int>> selectionAtDoubleClick;
     list.OnDblClick = [&] {
@@ -316,7 +321,7 @@ void FileListTest::doubleClickFollowsTheFirstClicksSelection() {
 void FileListTest::aDisabledListKeepsItsEntriesAndSelection() {
     TFakeFileSystem files;
     MakeFilesFolder(files);
-    TFileList list(files);
+    TFileList list(Messages, files);
     list.SetMultiSelect(true);
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
@@ -334,7 +339,7 @@ void FileListTest::aFolderThatCannotBeEnteredLeavesTheEntries() {
     TFakeFileSystem files;
     const QString folder = MakeFilesFolder(files);
     QDir().mkpath(folder + "/GONE");
-    TFileList list(files);
+    TFileList list(Messages, files);
     const QStringList before = list.Items();
     QDir(folder + "/GONE").removeRecursively();
 

@@ -11,12 +11,16 @@
 class FilterSelectorTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { Messages.Shown.clear(); }
     void theFilterTextGivesEntriesAndMasks_data();
     void theFilterTextGivesEntriesAndMasks();
     void theChosenMaskChoosesTheLastEntryWhenNoneIsChosen();
     void settingTheFilterHandsTheMaskToTheFileList();
     void aPickHandsItsMaskToTheFileList();
     void aPickWhoseFolderVanishedShowsTheError();
+
+private:
+    TScriptedMessages Messages;
 };
 
 void FilterSelectorTest::theFilterTextGivesEntriesAndMasks_data() {
@@ -47,7 +51,7 @@ void FilterSelectorTest::theFilterTextGivesEntriesAndMasks() {
     QFETCH(QStringList, entries);
     QFETCH(QStringList, masks);
     QFETCH(QString, chosenMask);
-    TFilterSelector selector;
+    TFilterSelector selector(Messages);
 
     selector.SetFilter(filter);
 
@@ -61,7 +65,7 @@ void FilterSelectorTest::theFilterTextGivesEntriesAndMasks() {
 }
 
 void FilterSelectorTest::theChosenMaskChoosesTheLastEntryWhenNoneIsChosen() {
-    TFilterSelector selector;
+    TFilterSelector selector(Messages);
     selector.SetFilter("A|*.a|B|*.b|C|*.c");
     selector.setCurrentIndex(-1);
 
@@ -72,8 +76,8 @@ void FilterSelectorTest::theChosenMaskChoosesTheLastEntryWhenNoneIsChosen() {
 void FilterSelectorTest::settingTheFilterHandsTheMaskToTheFileList() {
     TFakeFileSystem files;
     MakeFiles(files.AddDrive(u'C', TDriveType::Fixed), {"a.txt", "b.doc"});
-    TFileList list(files);
-    TFilterSelector selector;
+    TFileList list(Messages, files);
+    TFilterSelector selector(Messages);
     selector.SetFileList(&list);
     int changes = 0;
     selector.OnChange = [&] {
@@ -99,8 +103,8 @@ void FilterSelectorTest::settingTheFilterHandsTheMaskToTheFileList() {
 void FilterSelectorTest::aPickHandsItsMaskToTheFileList() {
     TFakeFileSystem files;
     MakeFiles(files.AddDrive(u'C', TDriveType::Fixed), {"a.txt", "b.doc", "c.TXT"});
-    TFileList list(files);
-    TFilterSelector selector;
+    TFileList list(Messages, files);
+    TFilterSelector selector(Messages);
     selector.SetFileList(&list);
     selector.SetFilter("All|*.*|Text|*.txt|Both|*.txt;*.doc");
     int changes = 0;
@@ -123,12 +127,10 @@ void FilterSelectorTest::aPickWhoseFolderVanishedShowsTheError() {
     const QString root = files.AddDrive(u'C', TDriveType::Fixed);
     MakeFiles(root + "/GONE", {"a.txt", "b.doc"});
     files.SetCurrentFolder("C:\\GONE");
-    TFileList list(files);
-    TFilterSelector selector;
+    TFileList list(Messages, files);
+    TFilterSelector selector(Messages);
     selector.SetFileList(&list);
     selector.SetFilter("All|*.*|Text|*.txt");
-    TScriptedMessages messages;
-    selector.SetMessages(&messages);
     int changes = 0;
     selector.OnChange = [&] {
         ++changes;
@@ -138,7 +140,7 @@ void FilterSelectorTest::aPickWhoseFolderVanishedShowsTheError() {
 
     QTest::keyClick(&selector, Qt::Key_Down);
 
-    QCOMPARE(messages.Texts(), QStringList{"File not found: C:\\GONE."});
+    QCOMPARE(Messages.Texts(), QStringList{"File not found: C:\\GONE."});
     QCOMPARE(list.Items(), (QStringList{"a.txt", "b.doc"}));
     QCOMPARE(changes, 0);
 }

@@ -42,6 +42,10 @@ private slots:
     void editorOpensAsTheKeySays();
     void movingARowPostsThePendingEdit();
     void clickMovesToTheCellAndASecondClickEdits();
+    void aClickAnywhereInTheGridWritesTheCellBack_data();
+    void aClickAnywhereInTheGridWritesTheCellBack();
+    void wheelStepsAddUpToWholeRows_data();
+    void wheelStepsAddUpToWholeRows();
     void ctrlDeleteAsksFirst_data();
     void ctrlDeleteAsksFirst();
     void scrollBarFollowsTheRecordNumber();
@@ -325,6 +329,77 @@ void RecordGridTest::clickMovesToTheCellAndASecondClickEdits() {
     QTest::mouseClick(Grid->viewport(), Qt::LeftButton, {}, cell);
     QVERIFY(Grid->EditorShown());
     QCOMPARE(Grid->Editor()->text(), QStringLiteral("file4.txt"));
+}
+
+// Places in the grid's own coordinates, left of, above and below the data cells.
+enum TGridPlace { TitleRow, IndicatorColumn, BelowTheRows, AnotherCellOfTheRow };
+Q_DECLARE_METATYPE(TGridPlace)
+
+void RecordGridTest::aClickAnywhereInTheGridWritesTheCellBack_data() {
+    QTest::addColumn<TGridPlace>("place");
+    QTest::newRow("title row") << TitleRow;
+    QTest::newRow("indicator column") << IndicatorColumn;
+    QTest::newRow("empty area below the rows") << BelowTheRows;
+    QTest::newRow("another cell of the row") << AnotherCellOfTheRow;
+}
+
+void RecordGridTest::aClickAnywhereInTheGridWritesTheCellBack() {
+    QFETCH(TGridPlace, place);
+    Open(5);
+    Type(QStringLiteral("clicked"));
+    Events.clear();
+    const QPoint origin = Grid->viewport()->geometry().topLeft();
+    const QRect cell = Grid->CellRect(0, place == AnotherCellOfTheRow ? 1 : 0).translated(origin);
+    const QPoint point = place == TitleRow          ? QPoint(cell.center().x(), origin.y() - 4)
+                         : place == IndicatorColumn ? QPoint(origin.x() - 4, cell.center().y())
+                         : place == BelowTheRows    ? cell.center() + QPoint(0, 7 * cell.height())
+                                                    : cell.center();
+    QWidget* target = Grid->childAt(point);
+    QVERIFY(target);
+    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(Grid, point));
+    QCOMPARE(Events, QList<int>{Label});
+    QCOMPARE(Cursor->FieldText(Label), QStringLiteral("clicked"));
+    QCOMPARE(Cursor->State(), TCursorState::Edit); // written back, not posted
+    QCOMPARE(Cursor->RecNo(), 1);
+    QVERIFY(!Grid->EditorShown());
+}
+
+void RecordGridTest::wheelStepsAddUpToWholeRows_data() {
+    // Steps in eighths of a degree (120 a notch) or, for a touchpad, in 120ths of a row's
+    // height of pixels; negative turns towards the user, down the table.
+    QTest::addColumn<QList<int>>("steps");
+    QTest::addColumn<bool>("pixels");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("one notch") << QList<int>{-120} << false << 1;
+    QTest::newRow("two notches up") << QList<int>{240} << false << -2;
+    QTest::newRow("three thirds of a notch") << QList<int>{-40, -40, -40} << false << 1;
+    QTest::newRow("two thirds of a notch") << QList<int>{-40, -40} << false << 0;
+    QTest::newRow("a notch and a half, then a half") << QList<int>{-180, -60} << false << 2;
+    QTest::newRow("turning back starts afresh") << QList<int>{-80, 40, -80} << false << 0;
+    QTest::newRow("a row's height of pixels in halves") << QList<int>{-60, -60} << true << 1;
+    QTest::newRow("pixels short of a row") << QList<int>{-60, -40} << true << 0;
+}
+
+void RecordGridTest::wheelStepsAddUpToWholeRows() {
+    QFETCH(QList<int>, steps);
+    QFETCH(bool, pixels);
+    QFETCH(int, rows);
+    Open(Rows);
+    Cursor->SetRecNo(50);
+    const int rowHeight = Grid->CellRect(0, 0).height();
+    const QPointF centre = Grid->viewport()->rect().center();
+    int sent = 0; // in pixels, so the pieces add up to exactly what the steps say
+    int total = 0;
+    for (const int step : steps) {
+        total += step;
+        const int now = total * rowHeight / 120 - sent;
+        sent += now;
+        QWheelEvent wheel(centre, Grid->viewport()->mapToGlobal(centre),
+                          pixels ? QPoint(0, now) : QPoint(), pixels ? QPoint() : QPoint(0, step),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(Grid->viewport(), &wheel);
+    }
+    QCOMPARE(Cursor->RecNo(), 50 + rows);
 }
 
 void RecordGridTest::ctrlDeleteAsksFirst_data() {
