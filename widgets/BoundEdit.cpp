@@ -12,9 +12,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 
-// QLineEdit's own "no limit".
-static constexpr int UnlimitedLength = 32767;
-
 TBoundEdit::TBoundEdit(TMessageService& messages, QWidget* parent)
     : QLineEdit(parent)
     , Messages(messages) {

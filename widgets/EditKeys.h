@@ -4,6 +4,9 @@
 class QKeyEvent;
 class TTableCursor;
 
+// QLineEdit's own "no limit": an editor with it takes the field's declared size.
+inline constexpr int UnlimitedLength = 32767;
+
 // A printable character typed without Ctrl or Alt.
 bool KeyTypesCharacter(const QKeyEvent& event);
 

@@ -1,7 +1,7 @@
 #include "widgets/FileList.h"
 
 #include "platform/FileSystem.h"
-#include "widgets/PickerNameOrder.h"
+#include "platform/NameOrder.h"
 #include "widgets/UserCommand.h"
 
 #include <QApplication>
@@ -144,7 +144,7 @@ void TFileList::List() {
     Files.SetCurrentFolder(OwnFolder);
     {
         THourGlass hourGlass;
-        const QCollator order = PickerNameOrder();
+        const QCollator order = NameOrder();
         TArrivalRanks ranks(order, HourGlassPosition);
         const quint32 admitted = static_cast<quint32>(Types.toInt()) & TFileAttribute::AnyFile;
         const quint32 onRequestOnly = TFileAttribute::Hidden | TFileAttribute::System |

@@ -2,6 +2,7 @@
 // The file list: the names in one folder that match a mask of ";"-separated patterns and a set
 // of attributes, sorted without regard to case, with optional glyphs and extended selection.
 
+#include "platform/FileSystem.h"
 #include "widgets/PickerDelegate.h"
 #include "widgets/PickerLineModel.h"
 
@@ -14,13 +15,13 @@ class TMessageService;
 
 enum TFileTypeFlag : quint32 {
     // The bits of the file attributes they admit; ftNormal admits none of its own.
-    ftReadOnly = 0x01,
-    ftHidden = 0x02,
-    ftSystem = 0x04,
-    ftVolumeID = 0x08,
-    ftDirectory = 0x10,
-    ftArchive = 0x20,
-    ftNormal = 0x80,
+    ftReadOnly = TFileAttribute::ReadOnly,
+    ftHidden = TFileAttribute::Hidden,
+    ftSystem = TFileAttribute::System,
+    ftVolumeID = TFileAttribute::VolumeId,
+    ftDirectory = TFileAttribute::Directory,
+    ftArchive = TFileAttribute::Archive,
+    ftNormal = 0x80, // Windows' "normal" bit, which no search reports
 };
 Q_DECLARE_FLAGS(TFileType, TFileTypeFlag)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TFileType)

@@ -1,8 +1,8 @@
 #include "widgets/FolderList.h"
 
 #include "platform/FileSystem.h"
+#include "platform/NameOrder.h"
 #include "widgets/FileList.h"
-#include "widgets/PickerNameOrder.h"
 #include "widgets/UserCommand.h"
 
 #include <QKeyEvent>
@@ -122,7 +122,7 @@ void TFolderList::BuildLines() {
             names.push_back(entry.Name);
     // One folder cannot hold the same name twice; names differing only in case are two
     // folders on a case-sensitive volume and both stay.
-    std::stable_sort(names.begin(), names.end(), PickerNameOrder());
+    std::stable_sort(names.begin(), names.end(), NameOrder());
     const int subFolderIndent = 4 * static_cast<int>(Current.count(u'\\')) + 6;
     for (const QString& name : names)
         add(name, TPickerGlyph::ClosedFolder, subFolderIndent, Joined(Current, name));

@@ -20,7 +20,6 @@
 
 namespace {
 constexpr int IndicatorWidth = 12;
-constexpr int UnlimitedLength = 32767; // QLineEdit's own "no limit"
 const QColor TitleColour(0x00, 0x00, 0x80);
 const QColor LineColour(0xC0, 0xC0, 0xC0);
 } // namespace

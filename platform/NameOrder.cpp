@@ -1,6 +1,6 @@
-#include "widgets/PickerNameOrder.h"
+#include "platform/NameOrder.h"
 
-QCollator PickerNameOrder() {
+QCollator NameOrder() {
     QCollator order{QLocale()};
     order.setCaseSensitivity(Qt::CaseInsensitive);
     return order;
