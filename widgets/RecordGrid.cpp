@@ -483,70 +483,122 @@ bool TRecordGrid::EditorKey(QKeyEvent& event) {
     return false;
 }
 
+// The grid's keys. A row applies when the modifiers under its mask are exactly the ones it
+// holds (the keypad's aside); the first row that applies acts, and a key with none is not
+// the grid's.
 bool TRecordGrid::HandleKey(const QKeyEvent& event) {
-    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
-    const bool control = modifiers & Qt::ControlModifier;
-    const bool shift = modifiers & Qt::ShiftModifier;
+    struct TKey {
+        int Key;
+        Qt::KeyboardModifiers Mask;
+        Qt::KeyboardModifiers Held;
+        void (TRecordGrid::*Action)();
+    };
+    constexpr Qt::KeyboardModifiers Ctrl = Qt::ControlModifier;
+    constexpr Qt::KeyboardModifiers Shift = Qt::ShiftModifier;
+    constexpr Qt::KeyboardModifiers Alt = Qt::AltModifier;
+    constexpr Qt::KeyboardModifiers Any = Qt::NoModifier;
+    constexpr Qt::KeyboardModifiers All =
+        Ctrl | Shift | Alt | Qt::MetaModifier | Qt::GroupSwitchModifier;
+    static const TKey keys[] = {
+        {Qt::Key_Up, Ctrl, Any, &TRecordGrid::KeyUp},
+        {Qt::Key_Up, Ctrl, Ctrl, &TRecordGrid::TopShownRow},
+        {Qt::Key_Down, Ctrl, Any, &TRecordGrid::KeyDown},
+        {Qt::Key_Down, Ctrl, Ctrl, &TRecordGrid::BottomShownRow},
+        {Qt::Key_PageUp, Ctrl, Any, &TRecordGrid::PageUp},
+        {Qt::Key_PageUp, Ctrl, Ctrl, &TRecordGrid::TopShownRow},
+        {Qt::Key_PageDown, Ctrl, Any, &TRecordGrid::PageDown},
+        {Qt::Key_PageDown, Ctrl, Ctrl, &TRecordGrid::BottomShownRow},
+        {Qt::Key_Left, Ctrl, Any, &TRecordGrid::PreviousColumn},
+        {Qt::Key_Left, Ctrl, Ctrl, &TRecordGrid::FirstColumn},
+        {Qt::Key_Right, Ctrl, Any, &TRecordGrid::NextColumn},
+        {Qt::Key_Right, Ctrl, Ctrl, &TRecordGrid::LastColumn},
+        {Qt::Key_Home, Ctrl, Any, &TRecordGrid::FirstColumn},
+        {Qt::Key_Home, Ctrl, Ctrl, &TRecordGrid::FirstRecord},
+        {Qt::Key_End, Ctrl, Any, &TRecordGrid::LastColumn},
+        {Qt::Key_End, Ctrl, Ctrl, &TRecordGrid::LastRecord},
+        {Qt::Key_Tab, Alt | Shift, Any, &TRecordGrid::NextColumnOrRow},
+        {Qt::Key_Tab, Alt | Shift, Shift, &TRecordGrid::PreviousColumnOrRow},
+        {Qt::Key_Backtab, Alt, Any, &TRecordGrid::PreviousColumnOrRow},
+        {Qt::Key_Insert, All, Any, &TRecordGrid::InsertRecord},
+        {Qt::Key_Delete, Ctrl, Ctrl, &TRecordGrid::DeleteRecord},
+        {Qt::Key_Escape, Any, Any, &TRecordGrid::Escape},
+        {Qt::Key_F2, Any, Any, &TRecordGrid::EditAtEnd},
+        {Qt::Key_Return, Any, Any, &TRecordGrid::EnterKey},
+        {Qt::Key_Enter, Any, Any, &TRecordGrid::EnterKey},
+    };
     if (!Active())
         return false;
-    const qint64 current = CurrentPos();
-    const qint64 lastShown = Top + ShownRows() - 1;
-    switch (event.key()) {
-    case Qt::Key_Up:
-        control ? MoveBy(Top - current) : KeyUp();
-        return true;
-    case Qt::Key_Down:
-        control ? MoveBy(lastShown - current) : KeyDown();
-        return true;
-    case Qt::Key_PageUp:
-        MoveBy(control ? Top - current : -VisibleRowCount());
-        return true;
-    case Qt::Key_PageDown:
-        MoveBy(control ? lastShown - current : VisibleRowCount());
-        return true;
-    case Qt::Key_Left:
-        control ? MoveToColumn(TitleRow->logicalIndex(0)) : StepColumn(-1);
-        return true;
-    case Qt::Key_Right:
-        control ? MoveToColumn(TitleRow->logicalIndex(TitleRow->count() - 1)) : StepColumn(1);
-        return true;
-    case Qt::Key_Home:
-        control ? Cursor().First() : MoveToColumn(TitleRow->logicalIndex(0));
-        return true;
-    case Qt::Key_End:
-        control ? Cursor().Last() : MoveToColumn(TitleRow->logicalIndex(TitleRow->count() - 1));
-        return true;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        if (modifiers & Qt::AltModifier)
-            return false;
-        StepColumn(shift || event.key() == Qt::Key_Backtab ? -2 : 2);
-        return true;
-    case Qt::Key_Insert:
-        if (modifiers != Qt::NoModifier)
-            return false;
-        if (CanEditGrid())
-            Cursor().Insert();
-        return true;
-    case Qt::Key_Delete:
-        if (!control)
-            return false;
-        DeleteRecord();
-        return true;
-    case Qt::Key_Escape:
-        Escape();
-        return true;
-    case Qt::Key_F2:
-        ShowEditor(false);
-        return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        WriteBack();
-        EditorShown() ? HideEditor() : ShowEditor(true);
-        return true;
-    default:
-        return false;
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    for (const TKey& key : keys) {
+        if (key.Key == event.key() && (modifiers & key.Mask) == key.Held) {
+            (this->*key.Action)();
+            return true;
+        }
     }
+    return false;
+}
+
+void TRecordGrid::TopShownRow() {
+    MoveBy(Top - CurrentPos());
+}
+
+void TRecordGrid::BottomShownRow() {
+    MoveBy(Top + ShownRows() - 1 - CurrentPos());
+}
+
+void TRecordGrid::PageUp() {
+    MoveBy(-VisibleRowCount());
+}
+
+void TRecordGrid::PageDown() {
+    MoveBy(VisibleRowCount());
+}
+
+void TRecordGrid::FirstRecord() {
+    Cursor().First();
+}
+
+void TRecordGrid::LastRecord() {
+    Cursor().Last();
+}
+
+void TRecordGrid::PreviousColumn() {
+    StepColumn(-1);
+}
+
+void TRecordGrid::NextColumn() {
+    StepColumn(1);
+}
+
+void TRecordGrid::FirstColumn() {
+    MoveToColumn(TitleRow->logicalIndex(0));
+}
+
+void TRecordGrid::LastColumn() {
+    MoveToColumn(TitleRow->logicalIndex(TitleRow->count() - 1));
+}
+
+// Past the last column Tab goes on to the next row, Shift+Tab back to the previous one.
+void TRecordGrid::NextColumnOrRow() {
+    StepColumn(2);
+}
+
+void TRecordGrid::PreviousColumnOrRow() {
+    StepColumn(-2);
+}
+
+void TRecordGrid::InsertRecord() {
+    if (CanEditGrid())
+        Cursor().Insert();
+}
+
+void TRecordGrid::EditAtEnd() {
+    ShowEditor(false);
+}
+
+void TRecordGrid::EnterKey() {
+    WriteBack();
+    EditorShown() ? HideEditor() : ShowEditor(true);
 }
 
 void TRecordGrid::KeyUp() {

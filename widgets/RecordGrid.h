@@ -72,8 +72,24 @@ private:
     bool GridKey(const QKeyEvent& event);
     bool HandleKey(const QKeyEvent& event);
     bool EditorKey(QKeyEvent& event);
+    // The actions of the key table.
     void KeyUp();
     void KeyDown();
+    void TopShownRow();
+    void BottomShownRow();
+    void PageUp();
+    void PageDown();
+    void FirstRecord();
+    void LastRecord();
+    void PreviousColumn();
+    void NextColumn();
+    void FirstColumn();
+    void LastColumn();
+    void NextColumnOrRow();
+    void PreviousColumnOrRow();
+    void InsertRecord();
+    void EditAtEnd();
+    void EnterKey();
     void MoveBy(qint64 distance);
     void MoveToColumn(int column);
     void StepColumn(int visualStep);
