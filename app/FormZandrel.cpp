@@ -1,11 +1,11 @@
 #include "app/FormZandrel.h"
 
-#include "widgets/BoundEdit.h"
 #include "widgets/Glyphs.h"
 #include "widgets/MessageService.h"
-#include "widgets/RecordGrid.h"
-#include "widgets/RecordNavigator.h"
 #include "widgets/UserCommand.h"
+#include "widgets/records/BoundEdit.h"
+#include "widgets/records/RecordGrid.h"
+#include "widgets/records/RecordNavigator.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -4,7 +4,7 @@
 
 #include "BenchDrive.h"
 #include "widgets/DialogMessages.h"
-#include "widgets/FileList.h"
+#include "widgets/pickers/FileList.h"
 
 #include <QApplication>
 #include <cstdio>

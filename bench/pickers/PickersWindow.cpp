@@ -5,10 +5,10 @@
 #include "platform/FakeFileSystem.h"
 #include "platform/LinuxFileSystem.h"
 #include "widgets/DialogMessages.h"
-#include "widgets/DriveSelector.h"
-#include "widgets/FileList.h"
-#include "widgets/FilterSelector.h"
-#include "widgets/FolderList.h"
+#include "widgets/pickers/DriveSelector.h"
+#include "widgets/pickers/FileList.h"
+#include "widgets/pickers/FilterSelector.h"
+#include "widgets/pickers/FolderList.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,14 +2,14 @@
 // pending edit, a missing catalog at start-up and errors shown by the application's error box.
 
 #include "app/FormZandrel.h"
-#include "../widgets/CatalogFixture.h"
-#include "../widgets/ScriptedMessages.h"
+#include "CatalogFixture.h"
+#include "ScriptedMessages.h"
 #include "app/ZandrelApplication.h"
 #include "catalog/DataError.h"
 #include "platform/FileSystemError.h"
-#include "widgets/NavigatorButton.h"
-#include "widgets/RecordGrid.h"
-#include "widgets/RecordNavigator.h"
+#include "widgets/records/NavigatorButton.h"
+#include "widgets/records/RecordGrid.h"
+#include "widgets/records/RecordNavigator.h"
 
 #include <QAction>
 #include <QLabel>
