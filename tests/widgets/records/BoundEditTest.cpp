@@ -2,8 +2,7 @@
 // size, Escape, and writing its text back without ever posting.
 
 #include "widgets/records/BoundEdit.h"
-#include "CatalogFixture.h"
-#include "ScriptedMessages.h"
+#include "WidgetFixture.h"
 #include "catalog/DataError.h"
 #include "widgets/records/DataSource.h"
 
@@ -22,7 +21,7 @@ constexpr int Label = 0;
 constexpr int Coments = 3;
 } // namespace
 
-class BoundEditTest : public QObject {
+class BoundEditTest : public QObject, TWidgetFixture {
     Q_OBJECT
 
 private slots:
@@ -41,32 +40,22 @@ private slots:
     void switchingToAnotherWindowAndBackKeepsThePendingText();
 
 private:
-    std::unique_ptr<TSourcedCatalog> Catalog;
-    TTableCursor* Cursor = nullptr;
-    TDataSource* Source = nullptr;
     std::unique_ptr<QWidget> Window;
-    TScriptedMessages Messages;
     TBoundEdit* Box = nullptr;
     QLineEdit* Other = nullptr;
-    QList<int> Events;
 
     void Bind(const QString& field);
 };
 
 void BoundEditTest::init() {
-    Catalog = std::make_unique<TSourcedCatalog>(3);
-    Cursor = &Catalog->Cursor;
-    Source = &Catalog->Source;
-    Source->OnDataChange = [this](int field) {
-        Events.append(field);
-    };
-    Events.clear();
-    Messages.Shown.clear();
+    ResetFixture();
+    MakeCatalog(3);
+    RecordEvents();
 }
 
 void BoundEditTest::cleanup() {
     Window.reset();
-    Catalog.reset();
+    EndFixture();
 }
 
 void BoundEditTest::Bind(const QString& field) {

@@ -2,8 +2,7 @@
 // at the end, leaving the grid, the scroll bar and the delete confirmation.
 
 #include "widgets/records/RecordGrid.h"
-#include "CatalogFixture.h"
-#include "ScriptedMessages.h"
+#include "WidgetFixture.h"
 #include "widgets/records/DataSource.h"
 
 #include <QFile>
@@ -20,7 +19,7 @@ constexpr int Label = 0;
 constexpr int Coments = 3;
 } // namespace
 
-class RecordGridTest : public QObject {
+class RecordGridTest : public QObject, TWidgetFixture {
     Q_OBJECT
 
 private slots:
@@ -61,14 +60,9 @@ private slots:
     void rowsThatCannotBeReadShowOneErrorBox();
 
 private:
-    std::unique_ptr<TSourcedCatalog> Catalog;
-    TTableCursor* Cursor = nullptr;
-    TDataSource* Source = nullptr;
     std::unique_ptr<QWidget> Window;
-    TScriptedMessages Messages;
     TRecordGrid* Grid = nullptr;
     QLineEdit* Other = nullptr;
-    QList<int> Events;
 
     void Open(int rows);
     void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
@@ -77,21 +71,16 @@ private:
 };
 
 void RecordGridTest::init() {
-    Messages.Shown.clear();
-    Messages.Answers.clear();
-    Events.clear();
+    ResetFixture();
 }
 
 void RecordGridTest::cleanup() {
-    QVERIFY2(Messages.Answers.isEmpty(), "a scripted answer was not asked for");
     Window.reset();
-    Catalog.reset();
+    EndFixture();
 }
 
 void RecordGridTest::Open(int rows) {
-    Catalog = std::make_unique<TSourcedCatalog>(rows);
-    Cursor = &Catalog->Cursor;
-    Source = &Catalog->Source;
+    MakeCatalog(rows);
     Window = std::make_unique<QWidget>();
     Window->resize(700, 400);
     auto* layout = new QVBoxLayout(Window.get());
@@ -108,9 +97,7 @@ void RecordGridTest::Open(int rows) {
     QVERIFY(QTest::qWaitForWindowExposed(Window.get()));
     Cursor->Open();
     Grid->setFocus();
-    Source->OnDataChange = [this](int field) {
-        Events.append(field);
-    };
+    RecordEvents();
 }
 
 QWidget* RecordGridTest::Focused() const {
@@ -561,7 +548,7 @@ void RecordGridTest::rowsThatCannotBeReadShowOneErrorBox() {
     Open(1000);
     QVERIFY(QFile::resize(Catalog->Fixture.Path, 8192));
     const int rowsAfterTheFirstBlock = 400;
-    Window->resize(700, rowsAfterTheFirstBlock * (Grid->fontMetrics().height() + 3));
+    Window->resize(700, rowsAfterTheFirstBlock * Grid->CellRect(0, 0).height());
     QTRY_COMPARE(Messages.Shown.size(), 1);
     QCOMPARE(Messages.Shown[0].Kind, TBoxKind::Error);
     QVERIFY2(Messages.Shown[0].Text.contains(Catalog->Fixture.Path),

@@ -2,8 +2,7 @@
 // the keyboard mark and the repeat of Prior and Next while held down.
 
 #include "widgets/records/RecordNavigator.h"
-#include "CatalogFixture.h"
-#include "ScriptedMessages.h"
+#include "WidgetFixture.h"
 #include "widgets/records/DataSource.h"
 #include "widgets/records/NavigatorButton.h"
 
@@ -14,7 +13,7 @@
 using TStep = std::function<void(TTableCursor&)>;
 Q_DECLARE_METATYPE(TStep)
 
-class RecordNavigatorTest : public QObject {
+class RecordNavigatorTest : public QObject, TWidgetFixture {
     Q_OBJECT
 
 private slots:
@@ -34,12 +33,7 @@ private slots:
     void repeatTimingIsFourHundredThenHundred();
 
 private:
-    std::unique_ptr<TSourcedCatalog> Catalog;
-    TTableCursor* Cursor = nullptr;
-    TDataSource* Source = nullptr;
     std::unique_ptr<TRecordNavigator> Navigator;
-    TScriptedMessages Messages;
-    QList<int> Events;
 
     void Open(int rows);
     QString EnabledMask() const;
@@ -47,30 +41,23 @@ private:
 };
 
 void RecordNavigatorTest::init() {
-    Messages.Shown.clear();
-    Messages.Answers.clear();
-    Events.clear();
+    ResetFixture();
 }
 
 void RecordNavigatorTest::cleanup() {
-    QVERIFY2(Messages.Answers.isEmpty(), "a scripted answer was not asked for");
     Navigator.reset();
-    Catalog.reset();
+    EndFixture();
 }
 
 void RecordNavigatorTest::Open(int rows) {
-    Catalog = std::make_unique<TSourcedCatalog>(rows);
-    Cursor = &Catalog->Cursor;
-    Source = &Catalog->Source;
+    MakeCatalog(rows);
     Navigator = std::make_unique<TRecordNavigator>(Messages);
     Navigator->resize(670, 25);
     Navigator->SetDataSource(Source);
     Navigator->show();
     QVERIFY(QTest::qWaitForWindowExposed(Navigator.get()));
     Cursor->Open();
-    Source->OnDataChange = [this](int field) {
-        Events.append(field);
-    };
+    RecordEvents();
 }
 
 // One character per button, First to Refresh: 1 enabled, 0 disabled.
