@@ -24,3 +24,11 @@ bool RunUserCommand(TMessageService& messages, Command&& command, OnError&& onEr
 template <typename Command> bool RunUserCommand(TMessageService& messages, Command&& command) {
     return RunUserCommand(messages, command, [] {});
 }
+
+// Runs a key's command, which returns whether it used the key up. A key whose command failed
+// counts as used: it is dropped with the rest of its command.
+template <typename KeyCommand> bool RunKeyCommand(TMessageService& messages, KeyCommand&& command) {
+    bool used = true;
+    RunUserCommand(messages, [&] { used = command(); });
+    return used;
+}

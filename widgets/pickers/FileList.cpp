@@ -82,18 +82,9 @@ TPickerLine LineOf(const TFoundEntry& entry) {
 } // namespace
 
 TFileList::TFileList(TMessageService& messages, TFileSystem& files, QWidget* parent)
-    : QListView(parent)
-    , Messages(messages)
-    , Files(files)
-    , Model(this)
-    , Delegate(GlyphRowHeight, TPickerDelegate::TTextPlace::Top, this)
+    : TPickerList(messages, files, GlyphRowHeight, TPickerDelegate::TTextPlace::Top, parent)
     , OwnFolder(files.CurrentFolder()) {
     Delegate.SetShowGlyphs(false);
-    setModel(&Model);
-    setItemDelegate(&Delegate);
-    setUniformItemSizes(true);
-    setSelectionMode(SingleSelection);
-    setEditTriggers(NoEditTriggers);
     List();
 }
 

@@ -3,15 +3,10 @@
 // of attributes, sorted without regard to case, with optional glyphs and extended selection.
 
 #include "platform/FileSystem.h"
-#include "widgets/pickers/PickerDelegate.h"
-#include "widgets/pickers/PickerLineModel.h"
+#include "widgets/pickers/PickerList.h"
 
 #include <QFlags>
-#include <QListView>
 #include <functional>
-
-class TFileSystem;
-class TMessageService;
 
 enum TFileTypeFlag : quint32 {
     // The bits of the file attributes they admit; ftNormal admits none of its own.
@@ -26,7 +21,7 @@ enum TFileTypeFlag : quint32 {
 Q_DECLARE_FLAGS(TFileType, TFileTypeFlag)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TFileType)
 
-class TFileList : public QListView {
+class TFileList : public TPickerList {
     Q_OBJECT
 public:
     // Lists the process's current folder with the mask "*.*". Errors of the handlers run by
@@ -67,10 +62,6 @@ private:
     void List();
     void FocusMoved(int focusedBefore);
 
-    TMessageService& Messages;
-    TFileSystem& Files;
-    TPickerLineModel Model;
-    TPickerDelegate Delegate;
     QString OwnFolder;
     QString FileMask = QStringLiteral("*.*");
     TFileType Types = ftNormal;

@@ -17,17 +17,8 @@ QString Joined(const QString& folder, const QString& name) {
 } // namespace
 
 TFolderList::TFolderList(TMessageService& messages, TFileSystem& files, QWidget* parent)
-    : QListView(parent)
-    , Messages(messages)
-    , Files(files)
-    , Model(this)
-    , Delegate(GlyphRowHeight, TPickerDelegate::TTextPlace::Centred, this)
+    : TPickerList(messages, files, GlyphRowHeight, TPickerDelegate::TTextPlace::Centred, parent)
     , Current(files.CurrentFolder()) {
-    setModel(&Model);
-    setItemDelegate(&Delegate);
-    setUniformItemSizes(true);
-    setSelectionMode(SingleSelection);
-    setEditTriggers(NoEditTriggers);
     BuildLines();
 }
 

@@ -2,10 +2,8 @@
 // The folder list: the path from the drive root down to the current folder, then the current
 // folder's sub-folders. Opening a line enters that folder and moves the linked file list.
 
-#include "widgets/pickers/PickerDelegate.h"
-#include "widgets/pickers/PickerLineModel.h"
+#include "widgets/pickers/PickerList.h"
 
-#include <QListView>
 #include <functional>
 #include <vector>
 
@@ -13,7 +11,7 @@ class TFileList;
 class TFileSystem;
 class TMessageService;
 
-class TFolderList : public QListView {
+class TFolderList : public TPickerList {
     Q_OBJECT
 public:
     // Shows the process's current folder. The user's openings that fail show in the error box
@@ -49,10 +47,6 @@ private:
     void FolderChanged();
     Qt::CaseSensitivity NameCase() const;
 
-    TMessageService& Messages;
-    TFileSystem& Files;
-    TPickerLineModel Model;
-    TPickerDelegate Delegate;
     std::vector<QString> LinePaths; // the folder each line stands for
     QString Current;
     bool Preserving = true;

@@ -100,9 +100,7 @@ void TBoundEdit::WriteBack() {
 }
 
 void TBoundEdit::keyPressEvent(QKeyEvent* event) {
-    bool swallowed = true; // a failed key is dropped with the rest of its command
-    RunUserCommand(Messages, [&] { swallowed = KeyBeforeEditing(*event); });
-    if (swallowed)
+    if (RunKeyCommand(Messages, [this, event] { return KeyBeforeEditing(*event); }))
         event->accept();
     else
         QLineEdit::keyPressEvent(event);

@@ -9,7 +9,6 @@ class TNavigatorButton : public QPushButton {
 public:
     explicit TNavigatorButton(QWidget* navigator);
 
-    bool Marked() const { return IsMarked; }
     void SetMarked(bool marked);
 
 protected:

@@ -419,12 +419,9 @@ bool TRecordGrid::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (watched == InplaceEditor) {
-        if (event->type() == QEvent::KeyPress) {
-            bool swallowed = true; // a failed key is swallowed with the rest of its command
-            RunUserCommand(Messages,
-                           [&] { swallowed = EditorKey(*static_cast<QKeyEvent*>(event)); });
-            return swallowed;
-        }
+        if (event->type() == QEvent::KeyPress)
+            return RunKeyCommand(
+                Messages, [this, event] { return EditorKey(*static_cast<QKeyEvent*>(event)); });
         if (event->type() == QEvent::FocusOut)
             LeaveGrid(static_cast<QFocusEvent*>(event)->reason());
     }
@@ -439,9 +436,7 @@ bool TRecordGrid::focusNextPrevChild(bool) {
 }
 
 void TRecordGrid::keyPressEvent(QKeyEvent* event) {
-    bool handled = true;
-    RunUserCommand(Messages, [&] { handled = GridKey(*event); });
-    if (handled)
+    if (RunKeyCommand(Messages, [this, event] { return GridKey(*event); }))
         event->accept();
     else
         QAbstractScrollArea::keyPressEvent(event);
