@@ -45,9 +45,12 @@ TRecordGrid::TRecordGrid(TMessageService& messages, QWidget* parent)
     TitleRow->setStretchLastSection(false);
     TitleRow->setMinimumSectionSize(2);
     TitleRow->setFocusPolicy(Qt::NoFocus);
+    // Dragging a title border or a title reads the cursor again for the scroll bar.
     auto relayout = [this] {
-        UpdateScrollBars();
-        UpdateEditorGeometry();
+        RunUserCommand(Messages, [this] {
+            UpdateScrollBars();
+            UpdateEditorGeometry();
+        });
         viewport()->update();
     };
     connect(TitleRow, &QHeaderView::sectionResized, this, relayout);
@@ -234,7 +237,7 @@ void TRecordGrid::UpdateGeometries() {
 
 void TRecordGrid::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    UpdateGeometries();
+    RunUserCommand(Messages, [this] { UpdateGeometries(); });
 }
 
 void TRecordGrid::scrollContentsBy(int, int) {
