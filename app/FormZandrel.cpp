@@ -1,10 +1,11 @@
 #include "app/FormZandrel.h"
 
-#include "widgets/BoundEdit.h"
 #include "widgets/Glyphs.h"
 #include "widgets/MessageService.h"
-#include "widgets/RecordGrid.h"
-#include "widgets/RecordNavigator.h"
+#include "widgets/UserCommand.h"
+#include "widgets/records/BoundEdit.h"
+#include "widgets/records/RecordGrid.h"
+#include "widgets/records/RecordNavigator.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -92,11 +93,7 @@ TFormZandrel::TFormZandrel(TMessageService& messages, QString catalogPath, QWidg
 
     // A missing or unreadable catalog is reported now, before the window shows; the window
     // then opens with the cursor closed and every later reopen tries the same file again.
-    try {
-        FormCreate();
-    } catch (const std::exception& error) {
-        Messages.ShowError(error);
-    }
+    RunUserCommand(Messages, [this] { FormCreate(); });
 }
 
 TFormZandrel::~TFormZandrel() = default;
@@ -130,7 +127,9 @@ void TFormZandrel::CreateMenu() {
         QAction* action = menu->addAction(QLatin1String(item.Item));
         action->setObjectName(QLatin1String(item.ItemName));
         action->setShortcut(item.Shortcut);
-        connect(action, &QAction::triggered, this, item.Handler);
+        connect(action, &QAction::triggered, this, [this, handler = item.Handler] {
+            RunUserCommand(Messages, [this, handler] { (this->*handler)(); });
+        });
     }
 }
 
@@ -212,13 +211,9 @@ void TFormZandrel::PostPendingEdits() {
 }
 
 void TFormZandrel::closeEvent(QCloseEvent* event) {
-    try {
-        PostPendingEdits();
-    } catch (const std::exception& error) {
-        event->ignore();
-        Messages.ShowError(error);
+    if (!RunUserCommand(
+            Messages, [this] { PostPendingEdits(); }, [event] { event->ignore(); }))
         return;
-    }
     FormClose();
     QMainWindow::closeEvent(event);
 }
@@ -250,11 +245,22 @@ void TFormZandrel::DataSourceDataDataChange(int) {
         QStringLiteral("Data %1 of %2").arg(TableData.RecNo()).arg(TableData.RecordCount()));
 }
 
+// The label clicks as a button does: pressed over it and released over it.
 bool TFormZandrel::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == LabelByQorvin && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        LabelByQorvinClick();
-        return true;
+    if (watched != LabelByQorvin ||
+        (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonRelease))
+        return QMainWindow::eventFilter(watched, event);
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() != Qt::LeftButton)
+        return QMainWindow::eventFilter(watched, event);
+    const bool over = LabelByQorvin->rect().contains(mouse->position().toPoint());
+    if (event->type() == QEvent::MouseButtonPress) {
+        LabelPressed = over;
+    } else {
+        const bool clicked = LabelPressed && over;
+        LabelPressed = false;
+        if (clicked)
+            RunUserCommand(Messages, [this] { LabelByQorvinClick(); });
     }
-    return QMainWindow::eventFilter(watched, event);
+    return true;
 }

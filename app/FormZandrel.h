@@ -3,7 +3,7 @@
 // opens the insert-data and find windows. Closing it ends the program.
 
 #include "catalog/TableCursor.h"
-#include "widgets/DataSource.h"
+#include "widgets/records/DataSource.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -48,5 +48,6 @@ private:
     TMessageService& Messages;
     const QString CatalogPath;
     QLabel* LabelByQorvin = nullptr;
+    bool LabelPressed = false;
     QLabel* CounterPanel = nullptr;
 };

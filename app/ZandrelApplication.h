@@ -1,6 +1,7 @@
 #pragma once
-// The application object: its title and help file name, and the error box for any error that
-// escapes an event handler (the event loop then goes on).
+// The application object: its title and help file name, and the last resort for an error that
+// escapes an event handler: the error box, then the event loop goes on. Handlers of the user's
+// commands catch their own errors (widgets/UserCommand.h), so nothing should get this far.
 
 #include <QApplication>
 

@@ -1,5 +1,6 @@
 #include "scan/TreeScanner.h"
 
+#include "platform/NameOrder.h"
 #include "platform/WildcardPattern.h"
 
 #include <QCollator>
@@ -53,9 +54,7 @@ public:
         , Size(size)
         , MaskText(scanner.FileMask)
         , Mask(scanner.FileMask)
-        , MaskHasFolder(HasFolderPart(scanner.FileMask)) {
-        Collator.setCaseSensitivity(Qt::CaseInsensitive);
-    }
+        , MaskHasFolder(HasFolderPart(scanner.FileMask)) {}
 
     // Runs the visit of `path` and of everything below it.
     void Run(const QString& path) {
@@ -139,7 +138,7 @@ private:
     const QString MaskText; // as the walk began: both ways of listing files see the same
     const TWildcardPattern Mask;
     const bool MaskHasFolder;
-    QCollator Collator; // the user's locale
+    QCollator Collator = NameOrder();
     std::set<TIdentity> Entered;
     std::vector<TOpenFolder> Open;
 };

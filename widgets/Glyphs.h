@@ -1,6 +1,9 @@
 #pragma once
-// The program's own bitmaps, by resource name ("dbn_first", "dbn_first_grey", "dbgarrow" ...).
+// The program's own bitmaps, by resource name: the navigator's and grid's ("dbn_first",
+// "dbn_first_grey", "dbgarrow" ...) and the pickers' ("cdrom", "openfolder" ...).
 
 #include <QPixmap>
 
+// An image without transparency of its own is painted on a key colour, which its bottom-left
+// pixel names; that colour is drawn as transparent. A null pixmap for an unknown name.
 QPixmap Glyph(const QString& name);

@@ -1,6 +1,7 @@
 #include "widgets/MessageService.h"
 
 #include "catalog/DataError.h"
+#include "platform/FileSystemError.h"
 
 #include <QCoreApplication>
 
@@ -17,8 +18,11 @@ void TMessageService::ShowError(const std::exception& error) {
 }
 
 QString TMessageService::TextOf(const std::exception& error) {
-    const auto* dataError = dynamic_cast<const TDataError*>(&error);
-    return dataError ? dataError->Text : QString::fromLocal8Bit(error.what());
+    if (const auto* dataError = dynamic_cast<const TDataError*>(&error))
+        return dataError->Text;
+    if (const auto* fileError = dynamic_cast<const TFileSystemError*>(&error))
+        return fileError->Text;
+    return QString::fromLocal8Bit(error.what());
 }
 
 bool TMessageService::ConfirmDelete() {

@@ -5,7 +5,7 @@
 #include "app/FormZandrel.h"
 #include "catalog/TableFileMaker.h"
 #include "widgets/MessageService.h"
-#include "widgets/RecordGrid.h"
+#include "widgets/records/RecordGrid.h"
 
 #include <QApplication>
 #include <QDir>

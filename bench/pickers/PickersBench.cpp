@@ -3,7 +3,8 @@
 // pattern and mask, in the same run (warm cache, best of three).
 
 #include "BenchDrive.h"
-#include "widgets/FileList.h"
+#include "widgets/DialogMessages.h"
+#include "widgets/pickers/FileList.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -44,7 +45,8 @@ int main(int argc, char** argv) {
         // The file list's own search with its defaults: "*.*", no special attributes.
         searched = files.Find("D:\\*.*", 0).Entries.size();
     };
-    TFileList list(files); // lists D:\ once, which also warms the cache
+    TDialogMessages messages;        // nothing here should fail; if it does, it shows
+    TFileList list(messages, files); // lists D:\ once, which also warms the cache
     list.SetShowGlyphs(true);
     list.SetMultiSelect(true);
     list.resize(329, 145);

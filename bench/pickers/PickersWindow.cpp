@@ -4,10 +4,11 @@
 
 #include "platform/FakeFileSystem.h"
 #include "platform/LinuxFileSystem.h"
-#include "widgets/DriveSelector.h"
-#include "widgets/FileList.h"
-#include "widgets/FilterSelector.h"
-#include "widgets/FolderList.h"
+#include "widgets/DialogMessages.h"
+#include "widgets/pickers/DriveSelector.h"
+#include "widgets/pickers/FileList.h"
+#include "widgets/pickers/FilterSelector.h"
+#include "widgets/pickers/FolderList.h"
 
 #include <QApplication>
 #include <QDir>
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
     const std::unique_ptr<TFileSystem> files =
         real ? std::make_unique<TLinuxFileSystem>() : SampleDrives();
 
+    TDialogMessages messages;
     QWidget window;
     window.setWindowTitle("Pickers");
     window.resize(580, 190);
@@ -56,16 +58,16 @@ int main(int argc, char** argv) {
     face.setColor(QPalette::Base, face.color(QPalette::Button));
     window.setPalette(face);
 
-    TFolderList folders(*files, &window);
+    TFolderList folders(messages, *files, &window);
     folders.setGeometry(8, 8, 225, 145);
-    TFileList fileList(*files, &window);
+    TFileList fileList(messages, *files, &window);
     fileList.setGeometry(240, 8, 329, 145);
     fileList.SetMultiSelect(true);
     fileList.SetShowGlyphs(true);
-    TDriveSelector drives(*files, &window);
+    TDriveSelector drives(messages, *files, &window);
     drives.setGeometry(8, 160, 161, drives.sizeHint().height());
     drives.SetTextCase(tcUpperCase);
-    TFilterSelector filter(&window);
+    TFilterSelector filter(messages, &window);
     filter.setGeometry(240, 160, 161, filter.sizeHint().height());
     drives.SetDirList(&folders);
     folders.SetFileList(&fileList);

@@ -2,12 +2,14 @@
 // pending edit, a missing catalog at start-up and errors shown by the application's error box.
 
 #include "app/FormZandrel.h"
-#include "../widgets/CatalogFixture.h"
-#include "../widgets/ScriptedMessages.h"
+#include "CatalogFixture.h"
+#include "ScriptedMessages.h"
 #include "app/ZandrelApplication.h"
-#include "widgets/NavigatorButton.h"
-#include "widgets/RecordGrid.h"
-#include "widgets/RecordNavigator.h"
+#include "catalog/DataError.h"
+#include "platform/FileSystemError.h"
+#include "widgets/records/NavigatorButton.h"
+#include "widgets/records/RecordGrid.h"
+#include "widgets/records/RecordNavigator.h"
 
 #include <QAction>
 #include <QLabel>
@@ -22,11 +24,29 @@ const QString Title = QStringLiteral("Zandrel - By Qorvin\u00ae");
 constexpr int Coments = 3;
 } // namespace
 
+// The application with its last resort replaced by a count: no error of a user's command may
+// get that far, every one is shown by the handler it arose in.
+class TCountingApplication : public TZandrelApplication {
+public:
+    using TZandrelApplication::TZandrelApplication;
+    int Escaped = 0;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception&) {
+            ++Escaped;
+            return false;
+        }
+    }
+};
+
 class FormZandrelTest : public QObject {
     Q_OBJECT
 public:
-    explicit FormZandrelTest(TScriptedMessages& messages)
-        : Messages(messages) {}
+    FormZandrelTest(TScriptedMessages& messages, TCountingApplication& application)
+        : Messages(messages)
+        , Application(application) {}
 
 private slots:
     void init();
@@ -47,10 +67,15 @@ private slots:
     void refusedPostShowsTheErrorBoxAndKeepsTheEdit();
     void errorInAHeldNextStopsItsRepeat();
     void helpTopicsAndAboutLabelShowTheirMessages();
+    void aboutLabelAnswersAReleaseOverItOnly_data();
+    void aboutLabelAnswersAReleaseOverItOnly();
+    void anErrorOfACommandShowsOneBoxFromItsHandler_data();
+    void anErrorOfACommandShowsOneBoxFromItsHandler();
     void insertAndFindCallTheirWindowsOnceThereAreAny();
 
 private:
     TScriptedMessages& Messages;
+    TCountingApplication& Application;
     std::unique_ptr<TCatalogFixture> Fixture;
     std::unique_ptr<TFormZandrel> Form;
 
@@ -68,10 +93,12 @@ private:
 void FormZandrelTest::init() {
     Messages.Shown.clear();
     Messages.Answers.clear();
+    Application.Escaped = 0;
 }
 
 void FormZandrelTest::cleanup() {
     QVERIFY2(Messages.Answers.isEmpty(), "a scripted answer was not asked for");
+    QCOMPARE(Application.Escaped, 0);
     Form.reset();
     Fixture.reset();
 }
@@ -297,7 +324,6 @@ void FormZandrelTest::refusedPostShowsTheErrorBoxAndKeepsTheEdit() {
     TypeInto(grid, RefusedComment);
     QWidget* editor = QApplication::focusWidget();
     QCOMPARE(editor, grid->Editor());
-    // The key goes through the application object, which shows the error and goes on.
     QTest::keyClick(editor, Qt::Key_Down);
     QCOMPARE(Messages.Shown.size(), 1);
     QCOMPARE(Messages.Shown[0].Kind, TBoxKind::Error);
@@ -357,12 +383,82 @@ void FormZandrelTest::insertAndFindCallTheirWindowsOnceThereAreAny() {
     QCOMPARE(shown, (QStringList{"insert", "find"}));
 }
 
+void FormZandrelTest::aboutLabelAnswersAReleaseOverItOnly_data() {
+    QTest::addColumn<bool>("pressOver");
+    QTest::addColumn<bool>("releaseOver");
+    QTest::addColumn<int>("boxes");
+    QTest::newRow("pressed and released over it") << true << true << 1;
+    QTest::newRow("pressed over it, released outside") << true << false << 0;
+    // As when the press went to another widget or window first.
+    QTest::newRow("pressed elsewhere, released over it") << false << true << 0;
+}
+
+void FormZandrelTest::aboutLabelAnswersAReleaseOverItOnly() {
+    QFETCH(bool, pressOver);
+    QFETCH(bool, releaseOver);
+    QFETCH(int, boxes);
+    Start(1);
+    auto* label = Child<QLabel>("LabelByQorvin");
+    const QPoint over = label->rect().center();
+    const QPoint outside(label->width() + 20, over.y());
+    if (pressOver)
+        QTest::mousePress(label, Qt::LeftButton, {}, over);
+    else
+        QTest::mousePress(Child<QWidget>("PanelBottom"), Qt::LeftButton, {},
+                          label->geometry().topLeft() - QPoint(20, 0));
+    QTest::mouseRelease(label, Qt::LeftButton, {}, releaseOver ? over : outside);
+    QCOMPARE(Messages.Shown.size(), boxes);
+}
+
+using TCommand = std::function<void(TFormZandrel&)>;
+Q_DECLARE_METATYPE(TCommand)
+
+void FormZandrelTest::anErrorOfACommandShowsOneBoxFromItsHandler_data() {
+    QTest::addColumn<TCommand>("command");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("navigator click") << TCommand([](TFormZandrel& form) {
+        auto* navigator = form.findChild<TRecordNavigator*>(QStringLiteral("DBNavigatorData"));
+        QTest::mouseClick(navigator->Button(nbNext), Qt::LeftButton);
+    }) << "row refused by the test";
+    QTest::newRow("grid key") << TCommand([](TFormZandrel& form) {
+        auto* grid = form.findChild<TRecordGrid*>(QStringLiteral("DBGridData"));
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_PageDown);
+    }) << "row refused by the test";
+    QTest::newRow("menu command, catalog error") << TCommand([](TFormZandrel& form) {
+        form.ShowInsertData = [] {
+            throw TDataError(QStringLiteral("SelectedData.db: Table does not exist"));
+        };
+        QTest::keyClick(&form, Qt::Key_I, Qt::ControlModifier);
+    }) << "SelectedData.db: Table does not exist.";
+    QTest::newRow("menu command, folder error") << TCommand([](TFormZandrel& form) {
+        form.ShowFind = [] {
+            throw TFileSystemError(TFileSystemError::NotReady, QStringLiteral("E:\\"));
+        };
+        QTest::keyClick(&form, Qt::Key_F, Qt::ControlModifier);
+    }) << "I/O error 21: E:\\.";
+}
+
+void FormZandrelTest::anErrorOfACommandShowsOneBoxFromItsHandler() {
+    QFETCH(TCommand, command);
+    QFETCH(QString, text);
+    Start(3, true);
+    TypeInto(Child<QLineEdit>("DBEditComents"), RefusedComment);
+    command(*Form);
+    QCOMPARE(Messages.Shown.size(), 1);
+    QCOMPARE(Messages.Shown[0].Kind, TBoxKind::Error);
+    QVERIFY2(Messages.Shown[0].Text.contains(text), qPrintable(Messages.Shown[0].Text));
+    QCOMPARE(Form->TableData.State(), TCursorState::Edit);
+    QCOMPARE(Form->TableData.RecNo(), 1);
+    QCOMPARE(Application.Escaped, 0);
+}
+
 int main(int argc, char* argv[]) {
     TScriptedMessages messages;
-    TZandrelApplication application(argc, argv, messages);
+    TCountingApplication application(argc, argv, messages);
     application.SetTitle(Title);
     application.setQuitOnLastWindowClosed(false);
-    FormZandrelTest test(messages);
+    FormZandrelTest test(messages, application);
     return QTest::qExec(&test, argc, argv);
 }
 

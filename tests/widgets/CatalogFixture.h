@@ -4,7 +4,7 @@
 
 #include "catalog/TableCursor.h"
 #include "catalog/TableFileMaker.h"
-#include "widgets/DataSource.h"
+#include "widgets/records/DataSource.h"
 
 #include <QString>
 #include <QTemporaryDir>

@@ -1,0 +1,7 @@
+#include "platform/NameOrder.h"
+
+QCollator NameOrder() {
+    QCollator order{QLocale()};
+    order.setCaseSensitivity(Qt::CaseInsensitive);
+    return order;
+}

@@ -1,0 +1,27 @@
+#include "widgets/records/EditKeys.h"
+
+#include "catalog/TableCursor.h"
+
+#include <QKeyEvent>
+
+bool KeyTypesCharacter(const QKeyEvent& event) {
+    const QString text = event.text();
+    const bool command = event.modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+    return !command && !text.isEmpty() && text.front().isPrint();
+}
+
+bool KeyChangesText(const QKeyEvent& event) {
+    if (KeyTypesCharacter(event) || event.matches(QKeySequence::Paste) ||
+        event.matches(QKeySequence::Cut) || event.matches(QKeySequence::Undo))
+        return true;
+    return event.key() == Qt::Key_Backspace || event.key() == Qt::Key_Delete;
+}
+
+bool FieldRefusesKey(const TTableCursor& cursor, int field, const QKeyEvent& event) {
+    if (!KeyTypesCharacter(event))
+        return false;
+    for (const QChar character : event.text())
+        if (!cursor.IsValidChar(field, character))
+            return true;
+    return false;
+}

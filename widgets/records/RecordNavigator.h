@@ -1,0 +1,64 @@
+#pragma once
+// A bar of ten glyph buttons that move through and edit the records of a data source's cursor.
+
+#include "widgets/records/DataLink.h"
+
+#include <QWidget>
+#include <array>
+
+class TDataSource;
+class TMessageService;
+class TNavigatorButton;
+
+enum TNavigateButton {
+    nbFirst,
+    nbPrior,
+    nbNext,
+    nbLast,
+    nbInsert,
+    nbDelete,
+    nbEdit,
+    nbPost,
+    nbCancel,
+    nbRefresh
+};
+inline constexpr int NavigateButtonCount = nbRefresh + 1;
+
+class TRecordNavigator : public QWidget, private TDataLink {
+    Q_OBJECT
+public:
+    TRecordNavigator(TMessageService& messages, QWidget* parent = nullptr);
+    ~TRecordNavigator() override;
+
+    using TDataLink::DataSource;
+    using TDataLink::SetDataSource;
+
+    bool ConfirmDelete = true;
+
+    TNavigatorButton* Button(TNavigateButton button) const { return Buttons[button]; }
+    // The button carrying the keyboard mark.
+    TNavigateButton MarkedButton() const { return Mark; }
+    // Prior and Next click after `delay` ms held down, then every `interval` ms.
+    void SetRepeatTiming(int delay, int interval);
+
+    // Performs a button's action, as a click on it does.
+    void BtnClick(TNavigateButton button);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void DataSourceNotified(TCursorEvent event, int field) override;
+    void DataSourceChanged() override;
+    void ClickButton(TNavigateButton button);
+    void UpdateButtons();
+    void SetMark(TNavigateButton button);
+
+    TMessageService& Messages;
+    std::array<TNavigatorButton*, NavigateButtonCount> Buttons{};
+    TNavigateButton Mark = nbFirst;
+};
