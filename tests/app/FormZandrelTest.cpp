@@ -76,7 +76,7 @@ private slots:
 private:
     TScriptedMessages& Messages;
     TCountingApplication& Application;
-    std::unique_ptr<TCatalogFixture> Fixture;
+    std::unique_ptr<TTableFixture> Fixture;
     std::unique_ptr<TFormZandrel> Form;
 
     void Start(int rows, bool refusing = false);
@@ -104,7 +104,7 @@ void FormZandrelTest::cleanup() {
 }
 
 void FormZandrelTest::Start(int rows, bool refusing) {
-    Fixture = std::make_unique<TCatalogFixture>(rows, refusing);
+    Fixture = std::make_unique<TTableFixture>(rows, TTableFixture::DiscRowValues, refusing);
     Form = std::make_unique<TFormZandrel>(Messages, Fixture->Path);
     Form->show();
     QVERIFY(QTest::qWaitForWindowActive(Form.get()));

@@ -1,7 +1,7 @@
 // The table cursor on real table files: flags and record numbers at both ends, editing,
 // several cursors on one file, and what each operation tells its listeners.
 
-#include "TableFixture.h"
+#include "support/TableFixture.h"
 #include "catalog/DataError.h"
 
 #include <QTest>

@@ -1,7 +1,7 @@
 // Bad table files and failing writes: each fails with a message naming the file, and no
 // file is created, changed or left half-written.
 
-#include "TableFixture.h"
+#include "support/TableFixture.h"
 #include "catalog/DataError.h"
 #include "support/WithoutFileRights.h"
 

@@ -1,7 +1,7 @@
 // The build's table maker: makes both files with the catalog's schema, and never touches a
 // file that is already there.
 
-#include "TableFixture.h"
+#include "support/TableFixture.h"
 
 #include <QProcess>
 #include <QTest>

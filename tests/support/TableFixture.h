@@ -1,0 +1,68 @@
+#pragma once
+// A table file in a temporary folder, filled with numbered rows, for the tests of every layer;
+// optionally with triggers that make the engine refuse a row.
+
+#include "catalog/TableCursor.h"
+#include "catalog/TableFileMaker.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <sqlite3.h>
+#include <stdexcept>
+
+// The comment that the engine refuses to store in a file made refusing.
+inline const QString RefusedComment = QStringLiteral("refuse");
+
+class TTableFixture {
+public:
+    using TRowValues = QStringList (*)(int row);
+
+    // Row n: label "Ln", folder "D:\DIRn\", file "filen.txt", no comment.
+    static QStringList RowValues(int row) {
+        return {QStringLiteral("L%1").arg(row), QStringLiteral("D:\\DIR%1\\").arg(row),
+                QStringLiteral("file%1.txt").arg(row), QString()};
+    }
+    // Row n as a catalogue holds it: ten rows to a disc label ("CD0" for rows 1 to 9).
+    static QStringList DiscRowValues(int row) {
+        QStringList values = RowValues(row);
+        values[0] = QStringLiteral("CD%1").arg(row / 10);
+        return values;
+    }
+
+    explicit TTableFixture(int rows = 0, TRowValues values = RowValues, bool refusing = false) {
+        MakeTableFile(Path);
+        if (refusing)
+            AddRefusingTriggers();
+        if (rows == 0)
+            return;
+        TTableCursor writer(QStringLiteral("Writer"));
+        writer.SetTableName(Path);
+        writer.Open();
+        TBulkTransaction transaction(writer);
+        for (int row = 1; row <= rows; ++row)
+            writer.AppendRecord(values(row));
+        transaction.Commit();
+    }
+
+    QTemporaryDir Folder;
+    const QString Path = Folder.filePath(QStringLiteral("GeneralData.db"));
+
+private:
+    void AddRefusingTriggers() {
+        sqlite3* connection = nullptr;
+        if (sqlite3_open(Path.toUtf8().constData(), &connection) != SQLITE_OK)
+            throw std::runtime_error("cannot open the fixture file");
+        const QString sql =
+            QStringLiteral(
+                "CREATE TRIGGER refuse_insert BEFORE INSERT ON records WHEN NEW.Coments = '%1' "
+                "BEGIN SELECT RAISE(ABORT, 'row refused by the test'); END;"
+                "CREATE TRIGGER refuse_update BEFORE UPDATE ON records WHEN NEW.Coments = '%1' "
+                "BEGIN SELECT RAISE(ABORT, 'row refused by the test'); END;")
+                .arg(RefusedComment);
+        const int result =
+            sqlite3_exec(connection, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+        sqlite3_close(connection);
+        if (result != SQLITE_OK)
+            throw std::runtime_error("cannot add the refusing triggers");
+    }
+};
