@@ -29,7 +29,8 @@ private slots:
     void columnsShowTitlesAndWidths();
     void keysMoveAsTheKeyTableSays_data();
     void keysMoveAsTheKeyTableSays();
-    void downOnLastRowAppendsAndUpRemovesIt();
+    void newRowAtTheLastRowThenDownKeepsItAndUpRemovesIt_data();
+    void newRowAtTheLastRowThenDownKeepsItAndUpRemovesIt();
     void leavingTheGridRemovesAnUntouchedNewRow();
     void leavingTheGridWritesTheCellBackWithoutPosting();
     void typingIntoTheNewRowThenUpPostsIt();
@@ -172,12 +173,22 @@ void RecordGridTest::keysMoveAsTheKeyTableSays() {
     QCOMPARE(Cursor->State(), TCursorState::Browse);
 }
 
-void RecordGridTest::downOnLastRowAppendsAndUpRemovesIt() {
+// Down appends after the last row; Insert puts the new row before it, keeping its end flag.
+void RecordGridTest::newRowAtTheLastRowThenDownKeepsItAndUpRemovesIt_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("position");
+    QTest::newRow("Down appends") << int(Qt::Key_Down) << 6;
+    QTest::newRow("Insert") << int(Qt::Key_Insert) << 5;
+}
+
+void RecordGridTest::newRowAtTheLastRowThenDownKeepsItAndUpRemovesIt() {
+    QFETCH(int, key);
+    QFETCH(int, position);
     Open(5);
     Key(Qt::Key_End, Qt::ControlModifier);
-    Key(Qt::Key_Down);
+    Key(key);
     QCOMPARE(Cursor->State(), TCursorState::Insert);
-    QCOMPARE(Cursor->CurrentPosition(), 6);
+    QCOMPARE(Cursor->CurrentPosition(), position);
     QCOMPARE(Cursor->RowCountWithInsert(), 6);
     Key(Qt::Key_Down); // again: nothing
     QCOMPARE(Cursor->State(), TCursorState::Insert);

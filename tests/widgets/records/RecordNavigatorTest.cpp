@@ -107,6 +107,13 @@ void RecordNavigatorTest::enablingFollowsTheCursor_data() {
     QTest::newRow("inserting into an empty table")
         << 0 << TStep([](TTableCursor& c) { c.Insert(); })
         << "0000100111"; // the new row is first and last
+    // A new row keeps the flags of the row it is inserted at.
+    QTest::newRow("inserting at the first record")
+        << 3 << TStep([](TTableCursor& c) { c.Insert(); }) << "0011110111";
+    QTest::newRow("inserting at the last record") << 3 << TStep([](TTableCursor& c) {
+        c.Last();
+        c.Insert();
+    }) << "1100110111";
 }
 
 void RecordNavigatorTest::enablingFollowsTheCursor() {
