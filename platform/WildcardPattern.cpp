@@ -66,7 +66,3 @@ bool TWildcardPattern::Matches(QStringView name) const {
     }
     return reach[n];
 }
-
-bool MatchesWildcard(QStringView pattern, QStringView name) {
-    return TWildcardPattern(pattern).Matches(name);
-}
