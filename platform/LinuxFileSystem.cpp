@@ -72,7 +72,7 @@ QByteArray ReadWholeFile(const char* path) {
     if (handle < 0)
         return text;
     char buffer[16384];
-    ssize_t length;
+    ssize_t length = 0;
     while ((length = read(handle, buffer, sizeof buffer)) > 0)
         text.append(buffer, length);
     close(handle);
@@ -222,7 +222,7 @@ private:
 } // namespace
 
 TLinuxFileSystem::TLinuxFileSystem() {
-    RefreshDrives();
+    TLinuxFileSystem::RefreshDrives(); // named: no override can run before its class is made
     char* working = getcwd(nullptr, 0);
     const std::optional<QString> folder =
         working ? Drives().DrivePathOf(QByteArray(working)) : std::nullopt;

@@ -33,7 +33,8 @@ std::vector<TMountEntry> TMountEntry::Parse(QByteArrayView text) {
         if (fields.size() < 6 || dash < 0 || dash + 2 >= fields.size())
             continue;
         const QList<QByteArray> device = fields[2].split(':');
-        bool majorOk = false, minorOk = false;
+        bool majorOk = false;
+        bool minorOk = false;
         TMountEntry entry;
         if (device.size() == 2) {
             entry.Major = device[0].toUInt(&majorOk);
