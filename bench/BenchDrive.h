@@ -21,8 +21,5 @@ inline QByteArray MakeBenchFolder(const char* name) {
 }
 
 inline void MapDriveOnto(TFakeFileSystem& files, QChar letter, const QByteArray& folder) {
-    TDrive drive;
-    drive.Letter = letter;
-    drive.MountRoot = folder;
-    files.AddDrive(drive);
+    files.AddDrive({.Letter = letter, .MountRoot = folder});
 }

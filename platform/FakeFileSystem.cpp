@@ -51,11 +51,7 @@ QString TFakeFileSystem::AddDrive(TDrive drive) {
 }
 
 QString TFakeFileSystem::AddDrive(QChar letter, TDriveType type, const QString& label) {
-    TDrive drive;
-    drive.Letter = letter;
-    drive.Type = type;
-    drive.Label = label;
-    return AddDrive(std::move(drive));
+    return AddDrive({.Letter = letter, .Type = type, .Label = label});
 }
 
 void TFakeFileSystem::RemoveDrive(QChar letter) {

@@ -42,28 +42,12 @@ quint64 DeviceKeyOf(const TMountEntry& mount) {
 }
 
 TDrive DriveOf(const TMountEntry& mount, TDriveType type, const TBlockDevices& devices) {
-    TDrive drive;
-    drive.Type = type;
-    drive.MountRoot = mount.MountPoint;
-    drive.Label = devices.LabelOf(mount.Major, mount.Minor);
-    drive.CaseSensitive = !IsCaseInsensitive(mount.FileSystemType);
-    drive.CasePreserving = true;
-    drive.Ready = true;
-    return drive;
-}
-
-TDrive UnlistedRootDrive() {
-    TDrive drive;
-    drive.Type = TDriveType::Fixed;
-    drive.MountRoot = "/";
-    return drive;
-}
-
-TDrive NotReadyDrive(TDriveType type) {
-    TDrive drive;
-    drive.Type = type;
-    drive.Ready = false;
-    return drive;
+    return {.Type = type,
+            .MountRoot = mount.MountPoint,
+            .Label = devices.LabelOf(mount.Major, mount.Minor),
+            .CaseSensitive = !IsCaseInsensitive(mount.FileSystemType),
+            .CasePreserving = true,
+            .Ready = true};
 }
 
 QByteArray ReadWholeFile(const char* path) {
@@ -141,7 +125,7 @@ public:
         if (root != visible.ByFolder.end())
             Place(u'C', DriveOf(*root->second, TDriveType::Fixed, Devices), root->second);
         else
-            Place(u'C', UnlistedRootDrive(), nullptr);
+            Place(u'C', {.Type = TDriveType::Fixed, .MountRoot = "/"}, nullptr);
     }
 
     // Floppies on A: and B:, optical drives from D:, with or without a medium.
@@ -155,7 +139,8 @@ public:
             char16_t& next = device.Floppy ? floppyLetter : NextLetter;
             if (next > (device.Floppy ? u'B' : u'Z'))
                 continue;
-            Place(QChar(next++), mount ? DriveOf(*mount, type, Devices) : NotReadyDrive(type),
+            Place(QChar(next++),
+                  mount ? DriveOf(*mount, type, Devices) : TDrive{.Type = type, .Ready = false},
                   mount);
         }
     }
