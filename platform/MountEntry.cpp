@@ -6,9 +6,8 @@ namespace {
 bool IsOctal(char c) {
     return c >= '0' && c <= '7';
 }
-} // namespace
 
-QByteArray TMountEntry::Unescape(QByteArrayView field) {
+QByteArray Unescape(QByteArrayView field) {
     QByteArray result;
     result.reserve(field.size());
     for (qsizetype i = 0; i < field.size(); ++i) {
@@ -23,6 +22,7 @@ QByteArray TMountEntry::Unescape(QByteArrayView field) {
     }
     return result;
 }
+} // namespace
 
 std::vector<TMountEntry> TMountEntry::Parse(QByteArrayView text) {
     std::vector<TMountEntry> entries;
