@@ -31,7 +31,7 @@ inline void MakeFileOrExit(const QByteArray& path, const char* content = "", int
 
 // Makes `name` in the scratch folder and gives its path.
 inline QByteArray MakeBenchFolder(const char* name) {
-    const QByteArray folder = QByteArray::fromStdString(BenchScratchFolder()) + "/" + name;
+    QByteArray folder = QByteArray::fromStdString(BenchScratchFolder()) + "/" + name;
     MakeFolderOrExit(folder);
     return folder;
 }

@@ -472,13 +472,13 @@ void DriveFileSystemTest::searchOfUnlistableFolderGivesItsCode() {
 // With every file handle of the process in use, a search cannot open its folder.
 void DriveFileSystemTest::searchWithoutFreeFileHandlesGivesTooManyOpenFiles() {
     TDrives drives;
-    rlimit saved;
+    rlimit saved{};
     QVERIFY(getrlimit(RLIMIT_NOFILE, &saved) == 0);
     rlimit low = saved;
     low.rlim_cur = 64;
     QVERIFY(setrlimit(RLIMIT_NOFILE, &low) == 0);
     std::vector<int> held;
-    for (int handle; (handle = dup(0)) >= 0;)
+    for (int handle = dup(0); handle >= 0; handle = dup(0))
         held.push_back(handle);
     const TFindResult found = drives.Files.Find("D:\\DOCS\\*.*", TFileAttribute::AnyFile);
     for (int handle : held)
