@@ -68,7 +68,7 @@ TBlockDevices TBlockDevices::Read(const QByteArray& classFolder, const QByteArra
               [](const TBlockDevice& a, const TBlockDevice& b) { return a.Name < b.Name; });
 
     for (const QByteArray& name : NamesIn(labelFolder)) {
-        struct stat info;
+        struct stat info {};
         if (stat((labelFolder + '/' + name).constData(), &info) == 0 && info.st_rdev != 0)
             result.Labels.insert(DeviceKey(major(info.st_rdev), minor(info.st_rdev)),
                                  UnescapeLabel(name));

@@ -18,13 +18,13 @@ bool IsDots(const char* name) {
 // Attributes, size and identity of `name` under the open folder `folder` (or of a whole
 // path with AT_FDCWD): one stat, two for a symbolic link. False when it is gone.
 bool StatEntry(int folder, const char* name, TFoundEntry& entry) {
-    struct stat info;
+    struct stat info {};
     if (fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
     quint32 attributes = 0;
     if (S_ISLNK(info.st_mode)) {
         attributes = TFileAttribute::ReparsePoint;
-        struct stat target;
+        struct stat target {};
         if (fstatat(folder, name, &target, 0) != 0) {
             // A dangling link: an entry of its own, neither file nor folder.
             entry.Attributes = attributes;
@@ -60,7 +60,7 @@ int CodeOfEnterFailure(int error, const QByteArray& realPath) {
         return TFileSystemError::CodeOfErrno(error);
     const qsizetype slash = realPath.lastIndexOf('/');
     const QByteArray parent = slash > 0 ? realPath.left(slash) : QByteArray("/");
-    struct stat info;
+    struct stat info {};
     if (stat(parent.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
         return TFileSystemError::PathNotFound;
     return TFileSystemError::CodeOfErrno(error);

@@ -10,15 +10,17 @@
 #include <array>
 #include <optional>
 
+// Every member has its default here, so a drive reads well built by designated
+// initializers: TDrive{.Letter = u'E', .Type = TDriveType::CdRom, .Ready = false}.
 struct TDrive {
-    QChar Letter; // 'A' to 'Z'
+    QChar Letter{}; // 'A' to 'Z'
     TDriveType Type = TDriveType::Fixed;
-    QByteArray MountRoot; // the real folder "D:\" stands for; empty when not ready
-    QString Label;
+    QByteArray MountRoot{}; // the real folder "D:\" stands for; empty when not ready
+    QString Label{};
     bool CaseSensitive = true;
     bool CasePreserving = true;
-    bool Ready = true;      // false: no medium (entering gives 21)
-    QString ConnectionName; // "\\SERVER\SHARE" for a network drive
+    bool Ready = true;        // false: no medium (entering gives 21)
+    QString ConnectionName{}; // "\\SERVER\SHARE" for a network drive
 };
 
 // A real path, or the system error code for why a drive path has none.

@@ -14,7 +14,7 @@ int RemoveOne(const char* path, const struct stat*, int, struct FTW*) {
 
 QByteArray WorkingFolder() {
     char* path = getcwd(nullptr, 0);
-    const QByteArray folder = path ? QByteArray(path) : QByteArray();
+    QByteArray folder = path ? QByteArray(path) : QByteArray();
     std::free(path);
     return folder;
 }
@@ -42,7 +42,7 @@ QString TFakeFileSystem::AddDrive(TDrive drive) {
         drive.MountRoot = ScratchFolder + '/' + QString(drive.Letter).toLatin1();
         QDir().mkpath(QString::fromUtf8(drive.MountRoot));
     }
-    const QString root = QString::fromUtf8(drive.MountRoot);
+    QString root = QString::fromUtf8(drive.MountRoot);
     TDriveTable table = Drives();
     table.Set(drive);
     SetDrives(std::move(table));
@@ -51,11 +51,7 @@ QString TFakeFileSystem::AddDrive(TDrive drive) {
 }
 
 QString TFakeFileSystem::AddDrive(QChar letter, TDriveType type, const QString& label) {
-    TDrive drive;
-    drive.Letter = letter;
-    drive.Type = type;
-    drive.Label = label;
-    return AddDrive(std::move(drive));
+    return AddDrive({.Letter = letter, .Type = type, .Label = label});
 }
 
 void TFakeFileSystem::RemoveDrive(QChar letter) {

@@ -1,5 +1,7 @@
 #include "platform/FileSystem.h"
 
+#include "text/TextCut.h"
+
 QString TFileSystem::DriveLetters() {
     const quint32 drives = LogicalDrives();
     QString letters;
@@ -11,14 +13,10 @@ QString TFileSystem::DriveLetters() {
 
 QString TFileSystem::VolumeLabel(QChar letter, int maxChars) {
     const TVolumeInfo volume = VolumeInformation(letter);
-    if (!volume.Readable)
+    // A buffer with no room holds no label, where the cut reads 0 as no limit.
+    if (!volume.Readable || maxChars <= 0)
         return {};
-    // Cut between characters, never inside a surrogate pair.
-    int units = 0;
-    for (int chars = 0; chars < maxChars && units < volume.Label.size(); ++chars)
-        units +=
-            volume.Label.at(units).isHighSurrogate() && units + 1 < volume.Label.size() ? 2 : 1;
-    return volume.Label.left(units);
+    return CutToCharacters(volume.Label, maxChars);
 }
 
 bool TFileSystem::FolderExists(const QString& path) {

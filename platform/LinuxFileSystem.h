@@ -17,8 +17,6 @@ public:
     // The drive table that a mount table and the device facts give.
     static TDriveTable DriveTableOf(const std::vector<TMountEntry>& mounts,
                                     const TBlockDevices& devices);
-    // "\\SERVER\SHARE\PATH" of a network mount, empty for any other.
-    static QString ConnectionNameOf(const TMountEntry& mount);
 
 protected:
     void RefreshDrives() override;

@@ -6,9 +6,8 @@ namespace {
 bool IsOctal(char c) {
     return c >= '0' && c <= '7';
 }
-} // namespace
 
-QByteArray TMountEntry::Unescape(QByteArrayView field) {
+QByteArray Unescape(QByteArrayView field) {
     QByteArray result;
     result.reserve(field.size());
     for (qsizetype i = 0; i < field.size(); ++i) {
@@ -23,6 +22,7 @@ QByteArray TMountEntry::Unescape(QByteArrayView field) {
     }
     return result;
 }
+} // namespace
 
 std::vector<TMountEntry> TMountEntry::Parse(QByteArrayView text) {
     std::vector<TMountEntry> entries;
@@ -33,7 +33,8 @@ std::vector<TMountEntry> TMountEntry::Parse(QByteArrayView text) {
         if (fields.size() < 6 || dash < 0 || dash + 2 >= fields.size())
             continue;
         const QList<QByteArray> device = fields[2].split(':');
-        bool majorOk = false, minorOk = false;
+        bool majorOk = false;
+        bool minorOk = false;
         TMountEntry entry;
         if (device.size() == 2) {
             entry.Major = device[0].toUInt(&majorOk);

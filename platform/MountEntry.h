@@ -14,8 +14,7 @@ struct TMountEntry {
     QByteArray FileSystemType;
     QByteArray Source; // unescaped: "/dev/sdb1", "server:/export", "//server/share"
 
-    // Lines with too few fields are left out; mountinfo's "\ooo" escapes are undone.
+    // Lines with too few fields are left out; mountinfo's "\ooo" escapes (space, tab,
+    // newline, backslash) are undone, any other '\' stays as it is.
     static std::vector<TMountEntry> Parse(QByteArrayView text);
-    // Undoes "\ooo" (space, tab, newline, backslash); any other '\' stays as it is.
-    static QByteArray Unescape(QByteArrayView field);
 };

@@ -12,6 +12,14 @@ char16_t Fold(QChar c) {
                : c.toCaseFolded().unicode();
 }
 
+QString FoldedOf(QStringView text) {
+    QString folded;
+    folded.reserve(text.size());
+    for (QChar c : text)
+        folded += QChar(Fold(c));
+    return folded;
+}
+
 // A trailing ".*" (with any number of stars) may match where the name ends.
 bool IsDotStarTail(QStringView rest) {
     if (rest.size() < 2 || rest.front() != u'.')
@@ -23,12 +31,9 @@ bool IsDotStarTail(QStringView rest) {
 }
 } // namespace
 
-TWildcardPattern::TWildcardPattern(QStringView pattern) {
-    Folded.reserve(pattern.size());
-    for (QChar c : pattern)
-        Folded += QChar(Fold(c));
-    Everything = Folded.isEmpty() || Folded == u"*" || Folded == u"*.*";
-}
+TWildcardPattern::TWildcardPattern(QStringView pattern)
+    : Folded(FoldedOf(pattern))
+    , Everything(Folded.isEmpty() || Folded == u"*" || Folded == u"*.*") {}
 
 bool TWildcardPattern::Matches(QStringView name) const {
     if (Everything)
@@ -37,11 +42,12 @@ bool TWildcardPattern::Matches(QStringView name) const {
     // One row per pattern character keeps the cost at pattern length × name length, with
     // no backtracking blow-up on patterns full of stars.
     const qsizetype n = name.size();
-    QVarLengthArray<char, 256> reach(n + 1, 0), next(n + 1, 0);
-    reach[0] = 1;
+    QVarLengthArray<bool, 256> reach(n + 1, false);
+    QVarLengthArray<bool, 256> next(n + 1, false);
+    reach[0] = true;
     for (qsizetype p = 0; p < Folded.size(); ++p) {
         const char16_t c = Folded[p].unicode();
-        std::fill(next.begin(), next.end(), 0);
+        std::fill(next.begin(), next.end(), false);
         if (c == u'*') {
             bool any = false;
             for (qsizetype j = 0; j <= n; ++j)
@@ -57,16 +63,12 @@ bool TWildcardPattern::Matches(QStringView name) const {
                 if (!reach[j])
                     continue;
                 if (j < n && (c == u'?' || Fold(name[j]) == c))
-                    next[j + 1] = 1;
+                    next[j + 1] = true;
                 if (c == u'?' && (j == n || name[j] == u'.'))
-                    next[j] = 1;
+                    next[j] = true;
             }
         }
         std::swap(reach, next);
     }
     return reach[n];
-}
-
-bool MatchesWildcard(QStringView pattern, QStringView name) {
-    return TWildcardPattern(pattern).Matches(name);
 }

@@ -18,6 +18,3 @@ private:
     QString Folded; // the pattern case-folded
     bool Everything = false;
 };
-
-// One-off form of TWildcardPattern(pattern).Matches(name).
-bool MatchesWildcard(QStringView pattern, QStringView name);

@@ -148,22 +148,25 @@ TTreeScanner::TTreeScanner(TFileSystem& files)
     : Files(files) {}
 
 void TTreeScanner::StartSearch() {
-    // Whatever a handler throws, the scanner is idle afterwards, so the next scan can start.
-    struct TIdleOnExit {
-        bool& InProgress;
-        ~TIdleOnExit() { InProgress = false; }
-    } idleOnExit{InProgress};
     InProgress = true;
-    Found.clear();
-    if (InitialDirectory.isEmpty())
-        InitialDirectory = Files.CurrentFolder();
-    // Taking the directory part of the path with a backslash added, then adding one again
-    // where it was dropped, leaves every path ending in exactly the backslash it lacked:
-    // "C:\FOO" and "C:\FOO\" give "C:\FOO\", "D:" gives "D:\".
-    if (!InitialDirectory.endsWith(u'\\'))
-        InitialDirectory += u'\\';
-    ContinueSearch = true;
-    SearchDirectory(InitialDirectory);
+    try {
+        Found.clear();
+        if (InitialDirectory.isEmpty())
+            InitialDirectory = Files.CurrentFolder();
+        // Taking the directory part of the path with a backslash added, then adding one
+        // again where it was dropped, leaves every path ending in exactly the backslash it
+        // lacked: "C:\FOO" and "C:\FOO\" give "C:\FOO\", "D:" gives "D:\".
+        if (!InitialDirectory.endsWith(u'\\'))
+            InitialDirectory += u'\\';
+        ContinueSearch = true;
+        SearchDirectory(InitialDirectory);
+    } catch (...) {
+        // Whatever a handler throws, the scanner is idle afterwards, so the next scan can
+        // start.
+        InProgress = false;
+        throw;
+    }
+    InProgress = false;
 }
 
 void TTreeScanner::SearchDirectory(const QString& path) {

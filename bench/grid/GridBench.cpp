@@ -94,7 +94,7 @@ int FirstPaint(int argc, char* argv[]) {
         ->viewport()
         ->installEventFilter(&watcher);
     form.show();
-    return application.exec();
+    return QApplication::exec();
 }
 
 struct TFigures {

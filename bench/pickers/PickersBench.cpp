@@ -8,8 +8,6 @@
 
 #include <QApplication>
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 constexpr int FileCount = 100000;
@@ -19,13 +17,8 @@ void MakeFiles(const QByteArray& folder) {
     static const char* const kinds[] = {".txt", ".DOC", ".exe", ".Dat", ""};
     for (int n = 0; n < FileCount; ++n) {
         const unsigned mixed = static_cast<unsigned>(n) * 2654435761u;
-        const QByteArray path =
-            folder + (n % 3 ? "/File" : "/file") + QByteArray::number(mixed, 16) + kinds[n % 5];
-        const int handle = open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (handle < 0 || close(handle) != 0) {
-            std::perror(path.constData());
-            std::exit(1);
-        }
+        MakeFileOrExit(folder + (n % 3 ? "/File" : "/file") + QByteArray::number(mixed, 16) +
+                       kinds[n % 5]);
     }
 }
 } // namespace

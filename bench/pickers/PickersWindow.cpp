@@ -42,7 +42,7 @@ std::unique_ptr<TFileSystem> SampleDrives() {
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    const bool real = application.arguments().contains("--real");
+    const bool real = QApplication::arguments().contains("--real");
     const std::unique_ptr<TFileSystem> files =
         real ? std::make_unique<TLinuxFileSystem>() : SampleDrives();
 
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
         fileList.setCurrentIndex(fileList.model()->index(3, 0));
         select(1);
     }
-    if (application.arguments().contains("--drop"))
+    if (QApplication::arguments().contains("--drop"))
         drives.showPopup();
-    return application.exec();
+    return QApplication::exec();
 }

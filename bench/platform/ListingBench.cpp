@@ -4,33 +4,18 @@
 #include "BenchDrive.h"
 
 #include <QCoreApplication>
-#include <QProcess>
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 constexpr int FileCount = 100000;
 
 void MakeFiles(const QByteArray& folder) {
-    for (int n = 0; n < FileCount; ++n) {
-        const QByteArray path = folder + "/file" + QByteArray::number(n) + ".dat";
-        const int handle = open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (handle < 0 || write(handle, "data", n % 5) < 0 || close(handle) != 0) {
-            std::perror(path.constData());
-            std::exit(1);
-        }
-    }
+    for (int n = 0; n < FileCount; ++n)
+        MakeFileOrExit(folder + "/file" + QByteArray::number(n) + ".dat", "data", n % 5);
 }
 
 void ListWithLs(const QString& folder) {
-    QProcess ls;
-    ls.setStandardOutputFile(QProcess::nullDevice());
-    ls.start("ls", {"-f", "-l", folder});
-    if (!ls.waitForFinished(-1) || ls.exitCode() != 0) {
-        std::fprintf(stderr, "ls failed on %s\n", qPrintable(folder));
-        std::exit(1);
-    }
+    RunOrExit("ls", {"-f", "-l", folder});
 }
 } // namespace
 

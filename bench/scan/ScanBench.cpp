@@ -2,16 +2,13 @@
 // counting files and bytes, beside `find DIR -type f -printf '%s\n'` on the same tree in
 // the same run (both with a warm cache, best of three); and its peak memory.
 
-#include "BenchReport.h"
+#include "BenchFiles.h"
 #include "platform/LinuxFileSystem.h"
 #include "scan/TreeScanner.h"
 
 #include <QCoreApplication>
-#include <QProcess>
 #include <cstdio>
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -19,37 +16,24 @@ constexpr int TopFolders = 50;
 constexpr int FoldersInEach = 99; // so 50 + 50 * 99 = 5,000 folders
 constexpr int FilesInFolder = 20; // 100,000 files
 
-void MakeFolder(const QByteArray& path) {
-    if (mkdir(path.constData(), 0755) != 0) {
-        std::perror(path.constData());
-        std::exit(1);
-    }
-}
-
 // Twenty files of 0 to 19 bytes; gives the bytes written.
 qint64 FillFolder(const QByteArray& folder) {
     static const char data[FilesInFolder] = {};
-    for (int n = 0; n < FilesInFolder; ++n) {
-        const QByteArray path = folder + "/file" + QByteArray::number(n) + ".dat";
-        const int handle = open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (handle < 0 || write(handle, data, n) != n || close(handle) != 0) {
-            std::perror(path.constData());
-            std::exit(1);
-        }
-    }
+    for (int n = 0; n < FilesInFolder; ++n)
+        MakeFileOrExit(folder + "/file" + QByteArray::number(n) + ".dat", data, n);
     return FilesInFolder * (FilesInFolder - 1) / 2;
 }
 
 qint64 MakeTree(const QByteArray& root) {
-    MakeFolder(root);
+    MakeFolderOrExit(root);
     qint64 bytes = 0;
     for (int top = 0; top < TopFolders; ++top) {
         const QByteArray folder = root + "/top" + QByteArray::number(top);
-        MakeFolder(folder);
+        MakeFolderOrExit(folder);
         bytes += FillFolder(folder);
         for (int sub = 0; sub < FoldersInEach; ++sub) {
             const QByteArray inner = folder + "/sub" + QByteArray::number(sub);
-            MakeFolder(inner);
+            MakeFolderOrExit(inner);
             bytes += FillFolder(inner);
         }
     }
@@ -57,13 +41,7 @@ qint64 MakeTree(const QByteArray& root) {
 }
 
 void ListWithFind(const QString& root) {
-    QProcess find;
-    find.setStandardOutputFile(QProcess::nullDevice());
-    find.start("find", {root, "-type", "f", "-printf", "%s\\n"});
-    if (!find.waitForFinished(-1) || find.exitCode() != 0) {
-        std::fprintf(stderr, "find failed on %s\n", qPrintable(root));
-        std::exit(1);
-    }
+    RunOrExit("find", {root, "-type", "f", "-printf", "%s\\n"});
 }
 
 double ChildrenPeakMB() {

@@ -11,20 +11,9 @@ namespace {
 // C: on "/", D: a disc mounted inside it, E: an optical drive with no disc.
 TDriveTable SampleTable() {
     TDriveTable table;
-    TDrive c;
-    c.Letter = u'C';
-    c.MountRoot = "/";
-    table.Set(c);
-    TDrive d;
-    d.Letter = u'd';
-    d.Type = TDriveType::CdRom;
-    d.MountRoot = "/media/cd";
-    table.Set(d);
-    TDrive e;
-    e.Letter = u'E';
-    e.Type = TDriveType::CdRom;
-    e.Ready = false;
-    table.Set(e);
+    table.Set({.Letter = u'C', .MountRoot = "/"});
+    table.Set({.Letter = u'd', .Type = TDriveType::CdRom, .MountRoot = "/media/cd"});
+    table.Set({.Letter = u'E', .Type = TDriveType::CdRom, .Ready = false});
     return table;
 }
 } // namespace

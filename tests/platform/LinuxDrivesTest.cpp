@@ -296,7 +296,8 @@ void LinuxDrivesTest::readsSysfsAndLabelLinks() {
     QCOMPARE(seen, QStringList({"fd0 2:0 floppy", "sda 8:0", "sda1 8:1", "sdc 8:32 removable",
                                 "sdc1 8:33 removable", "sr0 11:0 removable optical"}));
 
-    struct stat null, zero;
+    struct stat null {};
+    struct stat zero {};
     QVERIFY(stat("/dev/null", &null) == 0 && stat("/dev/zero", &zero) == 0);
     QCOMPARE(devices.Labels.size(), 2);
     QCOMPARE(devices.LabelOf(major(null.st_rdev), minor(null.st_rdev)), QString("MY DISC"));

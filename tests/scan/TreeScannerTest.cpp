@@ -316,7 +316,7 @@ void TreeScannerTest::stopsBetweenFolders() {
     // Each event is recorded and, when it is the one named, clears ContinueSearch.
     int messages = 0;
     int dones = 0;
-    const auto stopAfter = [&fixture, &stopAt](TTreeScanner::TEvent record) {
+    const auto stopAfter = [&fixture, &stopAt](const TTreeScanner::TEvent& record) {
         return [&fixture, &stopAt, record](TTreeScanner& sender) {
             record(sender);
             if (fixture.Events.last() == stopAt)
