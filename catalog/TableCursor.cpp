@@ -2,20 +2,11 @@
 
 #include "catalog/DataError.h"
 #include "catalog/TableFile.h"
+#include "text/TextCut.h"
 
 #include <algorithm>
 
 namespace {
-
-// Cuts `text` to `size` characters, never splitting a character in two; 0 means no limit.
-QString CutToSize(const QString& text, int size) {
-    if (size <= 0 || text.size() <= size)
-        return text;
-    qsizetype end = 0;
-    for (int characters = 0; characters < size && end < text.size(); ++characters)
-        end += (text.at(end).isHighSurrogate() && end + 1 < text.size()) ? 2 : 1;
-    return text.left(end);
-}
 
 // The position of a cursor on an empty table.
 const std::shared_ptr<const TStoredRow>& NoRow() {
@@ -254,7 +245,7 @@ void TTableCursor::SetFieldText(int field, const QString& text) {
     RequireActive();
     if (CursorState != TCursorState::Edit && CursorState != TCursorState::Insert)
         Fail(QStringLiteral("Dataset not in edit or insert mode"));
-    Buffer[field] = CutToSize(text, FieldSize(field));
+    Buffer[field] = CutToCharacters(text, FieldSize(field));
     RecordModified = true;
     Notify(TCursorEvent::FieldChanged, field);
 }
@@ -393,7 +384,7 @@ void TTableCursor::AppendRecord(const QStringList& values) {
     CheckBrowseMode();
     TFieldValues row;
     for (int field = 0; field < CatalogFieldCount && field < values.size(); ++field)
-        row[size_t(field)] = CutToSize(values[field], FieldSize(field));
+        row[size_t(field)] = CutToCharacters(values[field], FieldSize(field));
     Current = std::make_shared<const TStoredRow>(TStoredRow{File->InsertRow(row), row});
     RecordNumber = File->RecordNumberOf(Current->RowId);
     SeenGeneration = File->Generation();
