@@ -454,6 +454,20 @@ static QByteArray RowAsSeen(int first) {
     return condition;
 }
 
+// Steps `statement`, whose condition is RowAsSeen(first), on the row `seen`; fails saying
+// `notDone` when that row is gone or was changed since it was read.
+void TTableFile::StepOnRowAsSeen(TSqliteStatement& statement, int first, const TStoredRow& seen,
+                                 const QString& notDone) {
+    std::array<QByteArray, CatalogFieldCount> utf8;
+    statement.BindInt64(first, seen.RowId);
+    BindValues(statement, seen.Values, utf8, first + 1);
+    StepWrite(statement);
+    if (sqlite3_changes(Connection) == 0)
+        FailWith(QStringLiteral("The row was deleted or changed by another program or window "
+                                "since it was read, so %1")
+                     .arg(notDone));
+}
+
 void TTableFile::UpdateRow(const TStoredRow& seen, const TFieldValues& values) {
     static const QByteArray sql = "UPDATE records SET \"Label\" = ?1, \"Directory\" = ?2, "
                                   "\"File\" = ?3, \"Coments\" = ?4 WHERE " +
@@ -461,15 +475,10 @@ void TTableFile::UpdateRow(const TStoredRow& seen, const TFieldValues& values) {
     PrepareOnce(UpdateStatement, sql.constData());
     WriteInTransaction([&] {
         std::array<QByteArray, CatalogFieldCount> utf8;
-        std::array<QByteArray, CatalogFieldCount> seenUtf8;
         BindValues(UpdateStatement, values, utf8, 1);
-        UpdateStatement.BindInt64(5, seen.RowId);
-        BindValues(UpdateStatement, seen.Values, seenUtf8, 6);
-        StepWrite(UpdateStatement);
-        if (sqlite3_changes(Connection) == 0)
-            FailWith(QStringLiteral("The row was deleted or changed by another program or window "
-                                    "since it was read, so the edit was not stored. Cancel the "
-                                    "edit to see the row as it is now."));
+        StepOnRowAsSeen(UpdateStatement, 5, seen,
+                        QStringLiteral("the edit was not stored. Cancel the edit to see the row "
+                                       "as it is now."));
     });
     ForgetCachedRows();
 }
@@ -478,14 +487,9 @@ void TTableFile::DeleteRow(const TStoredRow& seen) {
     static const QByteArray sql = "DELETE FROM records WHERE " + RowAsSeen(1);
     PrepareOnce(DeleteStatement, sql.constData());
     WriteInTransaction([&] {
-        std::array<QByteArray, CatalogFieldCount> seenUtf8;
-        DeleteStatement.BindInt64(1, seen.RowId);
-        BindValues(DeleteStatement, seen.Values, seenUtf8, 2);
-        StepWrite(DeleteStatement);
-        if (sqlite3_changes(Connection) == 0)
-            FailWith(QStringLiteral("The row was deleted or changed by another program or window "
-                                    "since it was read, so it was not deleted. Refresh to see the "
-                                    "table as it is now."));
+        StepOnRowAsSeen(DeleteStatement, 1, seen,
+                        QStringLiteral("it was not deleted. Refresh to see the table as it is "
+                                       "now."));
     });
     if (!RowMap.Remove(seen.RowId))
         ListRowIds();

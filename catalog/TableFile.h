@@ -75,6 +75,8 @@ private:
     void BindValues(TSqliteStatement& statement, const TFieldValues& values,
                     std::array<QByteArray, CatalogFieldCount>& utf8, int firstIndex);
     void StepWrite(TSqliteStatement& statement);
+    void StepOnRowAsSeen(TSqliteStatement& statement, int first, const TStoredRow& seen,
+                         const QString& notDone);
     void ReadBlock(qint64 firstRecord);
     template <typename Write> void WriteInTransaction(Write&& write);
     [[noreturn]] void Fail(int resultCode) const;

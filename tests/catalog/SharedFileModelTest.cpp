@@ -3,8 +3,8 @@
 // count, flags and shown texts, and the file's rows, must match a plain model: a sorted list
 // of rows and, per cursor, the row it shows as it was read.
 
-#include "support/TableFixture.h"
 #include "catalog/DataError.h"
+#include "support/TableFixture.h"
 
 #include <QTest>
 #include <algorithm>

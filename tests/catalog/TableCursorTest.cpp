@@ -1,8 +1,8 @@
 // The table cursor on real table files: flags and record numbers at both ends, editing,
 // several cursors on one file, and what each operation tells its listeners.
 
-#include "support/TableFixture.h"
 #include "catalog/DataError.h"
+#include "support/TableFixture.h"
 
 #include <QTest>
 
@@ -26,15 +26,6 @@ void DeleteRecords(TTableCursor& cursor, std::initializer_list<int> recordNumber
         cursor.SetRecNo(recordNumber);
         cursor.Delete();
     }
-}
-
-QString ErrorOf(const std::function<void()>& operation) {
-    try {
-        operation();
-    } catch (const TDataError& error) {
-        return error.Text;
-    }
-    return {};
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 // Bad table files and failing writes: each fails with a message naming the file, and no
 // file is created, changed or left half-written.
 
-#include "support/TableFixture.h"
 #include "catalog/DataError.h"
+#include "support/TableFixture.h"
 #include "support/WithoutFileRights.h"
 
 #include <QCryptographicHash>
@@ -30,15 +30,6 @@ QString OpenError(const QString& path) {
     } catch (const TDataError& error) {
         if (cursor.Active())
             return QStringLiteral("cursor left open");
-        return error.Text;
-    }
-    return {};
-}
-
-QString ErrorOf(const std::function<void()>& operation) {
-    try {
-        operation();
-    } catch (const TDataError& error) {
         return error.Text;
     }
     return {};

@@ -2,13 +2,25 @@
 // A table file in a temporary folder, filled with numbered rows, for the tests of every layer;
 // optionally with triggers that make the engine refuse a row.
 
+#include "catalog/DataError.h"
 #include "catalog/TableCursor.h"
 #include "catalog/TableFileMaker.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <sqlite3.h>
 #include <stdexcept>
+
+// The text of the storage error `operation` raises, or an empty text when it raises none.
+inline QString ErrorOf(const std::function<void()>& operation) {
+    try {
+        operation();
+    } catch (const TDataError& error) {
+        return error.Text;
+    }
+    return {};
+}
 
 // The comment that the engine refuses to store in a file made refusing.
 inline const QString RefusedComment = QStringLiteral("refuse");
