@@ -140,8 +140,8 @@ QWidget* TFormZandrel::CreatePanelTop() {
     NavyLabel(panel, "LabelFile", QStringLiteral("File on Directory"), {416, 8});
     NavyLabel(panel, "LabelComents", QStringLiteral("Coments of File"), {8, 48});
     struct TBox {
-        const char* Name;
-        const char* Field;
+        const char* Name = nullptr;
+        const char* Field = nullptr;
         QRect Place;
     };
     const TBox boxes[] = {{"DBEditLabel", "Label", {8, 24, 81, 21}},

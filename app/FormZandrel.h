@@ -17,6 +17,7 @@ public:
     // `catalogPath` is the catalog table file (the program passes CatalogTablePath()).
     TFormZandrel(TMessageService& messages, QString catalogPath, QWidget* parent = nullptr);
     ~TFormZandrel() override;
+    Q_DISABLE_COPY_MOVE(TFormZandrel)
 
     TTableCursor TableData{QStringLiteral("TableData")};
     TDataSource DataSourceData;

@@ -14,5 +14,5 @@ int main(int argc, char* argv[]) {
     // Created first, so it is the main window; its creation opens the catalog.
     TFormZandrel FormZandrel(messages, CatalogTablePath());
     FormZandrel.show();
-    return application.exec();
+    return TZandrelApplication::exec();
 }

@@ -32,6 +32,11 @@ void TTableCursor::RequireActive() const {
         Fail(QStringLiteral("Cannot perform this operation on a closed dataset"));
 }
 
+const std::shared_ptr<TTableFile>& TTableCursor::OpenFile() const {
+    RequireActive();
+    return File;
+}
+
 void TTableCursor::Notify(TCursorEvent event, int field) {
     const std::vector<TCursorListener*> listeners = Listeners;
     for (TCursorListener* listener : listeners)
@@ -422,9 +427,8 @@ QString TTableCursor::RowText(qint64 position, int field) const {
     return File->Row(recordNumber)->Values[size_t(field)];
 }
 
-TBulkTransaction::TBulkTransaction(TTableCursor& cursor) {
-    cursor.RequireActive();
-    File = cursor.File;
+TBulkTransaction::TBulkTransaction(TTableCursor& cursor)
+    : File(cursor.OpenFile()) {
     File->BeginBulk();
 }
 

@@ -109,6 +109,7 @@ private:
     friend class TBulkTransaction;
 
     void RequireActive() const;
+    const std::shared_ptr<TTableFile>& OpenFile() const;
     [[noreturn]] void Fail(const QString& message) const;
     void Notify(TCursorEvent event, int field = -1);
     void CheckBrowseMode();

@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
-#include <cstring>
 #include <map>
 
 namespace {
@@ -55,6 +54,15 @@ int DeclaredSize(const QString& type) {
     static const QRegularExpression size(QStringLiteral("\\(\\s*(\\d+)\\s*\\)"));
     const QRegularExpressionMatch match = size.match(type);
     return match.hasMatch() ? match.captured(1).toInt() : 0;
+}
+
+// The four values as UTF-8 kept alive in `utf8`, bound from parameter `firstIndex` on.
+void BindValues(TSqliteStatement& statement, const TFieldValues& values,
+                std::array<QByteArray, CatalogFieldCount>& utf8, int firstIndex) {
+    for (int field = 0; field < CatalogFieldCount; ++field) {
+        utf8[size_t(field)] = values[size_t(field)].toUtf8();
+        statement.BindText(firstIndex + field, utf8[size_t(field)]);
+    }
 }
 
 } // namespace
@@ -229,8 +237,9 @@ bool TTableFile::SharedHeaderUnchanged() {
         if (!SharedHeader)
             return false;
     }
-    std::array<char, 48> header;
-    std::memcpy(header.data(), const_cast<const char*>(SharedHeader), header.size());
+    std::array<char, 48> header{};
+    for (size_t byte = 0; byte < header.size(); ++byte)
+        header[byte] = SharedHeader[byte];
     if (header == SeenSharedHeader)
         return true;
     SeenSharedHeader = header;
@@ -357,7 +366,7 @@ void TTableFile::ReadBlock(qint64 firstRecord) {
     query.BindInt64(2, rows);
     std::vector<TStoredRow> read;
     read.reserve(size_t(rows));
-    int result;
+    int result = SQLITE_OK;
     while ((result = query.Step()) == SQLITE_ROW) {
         TStoredRow& row = read.emplace_back();
         row.RowId = query.ColumnInt64(0);
@@ -412,14 +421,6 @@ template <typename Write> void TTableFile::WriteInTransaction(Write&& write) {
     } catch (...) {
         sqlite3_exec(Connection, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
-    }
-}
-
-void TTableFile::BindValues(TSqliteStatement& statement, const TFieldValues& values,
-                            std::array<QByteArray, CatalogFieldCount>& utf8, int firstIndex) {
-    for (int field = 0; field < CatalogFieldCount; ++field) {
-        utf8[size_t(field)] = values[size_t(field)].toUtf8();
-        statement.BindText(firstIndex + field, utf8[size_t(field)]);
     }
 }
 

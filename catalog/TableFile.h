@@ -72,8 +72,6 @@ private:
     qint64 DataVersion();
     void Execute(const char* sql);
     void PrepareOnce(TSqliteStatement& statement, const char* sql);
-    void BindValues(TSqliteStatement& statement, const TFieldValues& values,
-                    std::array<QByteArray, CatalogFieldCount>& utf8, int firstIndex);
     void StepWrite(TSqliteStatement& statement);
     void StepOnRowAsSeen(TSqliteStatement& statement, int first, const TStoredRow& seen,
                          const QString& notDone);

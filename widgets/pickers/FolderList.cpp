@@ -88,15 +88,15 @@ void TFolderList::BuildLines() {
     if (!rest.isEmpty()) {
         if (!rest.endsWith(u'\\')) {
             for (qsizetype cut = rest.indexOf(u'\\'); cut >= 0; cut = rest.indexOf(u'\\')) {
-                QString part = rest.left(cut);
+                QString folderName = rest.left(cut);
                 rest.remove(0, cut + 1);
                 if (walked.isEmpty()) {
-                    part += u'\\'; // "D:" stands for the root "D:\" on this line
-                    walked = part;
+                    folderName += u'\\'; // "D:" stands for the root "D:\" on this line
+                    walked = folderName;
                 } else {
-                    walked = Joined(walked, part);
+                    walked = Joined(walked, folderName);
                 }
-                addPathLine(part, TPickerGlyph::OpenFolder, walked);
+                addPathLine(folderName, TPickerGlyph::OpenFolder, walked);
             }
         }
         currentRow = static_cast<int>(lines.size());

@@ -14,6 +14,7 @@ class TBoundEdit : public QLineEdit, private TDataLink {
 public:
     TBoundEdit(TMessageService& messages, QWidget* parent = nullptr);
     ~TBoundEdit() override;
+    Q_DISABLE_COPY_MOVE(TBoundEdit)
 
     using TDataLink::DataSource;
     using TDataLink::SetDataSource;

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-class TDataSource : private TCursorListener {
+class TDataSource final : private TCursorListener {
 public:
     TDataSource() = default;
     ~TDataSource();

@@ -24,6 +24,7 @@ class TRecordGrid : public QAbstractScrollArea, private TDataLink {
 public:
     TRecordGrid(TMessageService& messages, QWidget* parent = nullptr);
     ~TRecordGrid() override;
+    Q_DISABLE_COPY_MOVE(TRecordGrid)
 
     using TDataLink::DataSource;
     using TDataLink::SetDataSource;

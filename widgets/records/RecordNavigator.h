@@ -29,6 +29,7 @@ class TRecordNavigator : public QWidget, private TDataLink {
 public:
     TRecordNavigator(TMessageService& messages, QWidget* parent = nullptr);
     ~TRecordNavigator() override;
+    Q_DISABLE_COPY_MOVE(TRecordNavigator)
 
     using TDataLink::DataSource;
     using TDataLink::SetDataSource;
