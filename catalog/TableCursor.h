@@ -29,10 +29,8 @@ enum class TCursorEvent {
 
 class TCursorListener {
 public:
+    virtual ~TCursorListener() = default;
     virtual void CursorNotified(TCursorEvent event, int field) = 0;
-
-protected:
-    ~TCursorListener() = default;
 };
 
 class TTableCursor {

@@ -88,15 +88,15 @@ void TFolderList::BuildLines() {
     if (!rest.isEmpty()) {
         if (!rest.endsWith(u'\\')) {
             for (qsizetype cut = rest.indexOf(u'\\'); cut >= 0; cut = rest.indexOf(u'\\')) {
-                QString folderName = rest.left(cut);
+                QString segment = rest.left(cut);
                 rest.remove(0, cut + 1);
                 if (walked.isEmpty()) {
-                    folderName += u'\\'; // "D:" stands for the root "D:\" on this line
-                    walked = folderName;
+                    segment += u'\\'; // "D:" stands for the root "D:\" on this line
+                    walked = segment;
                 } else {
-                    walked = Joined(walked, folderName);
+                    walked = Joined(walked, segment);
                 }
-                addPathLine(folderName, TPickerGlyph::OpenFolder, walked);
+                addPathLine(segment, TPickerGlyph::OpenFolder, walked);
             }
         }
         currentRow = static_cast<int>(lines.size());

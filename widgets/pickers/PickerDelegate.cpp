@@ -55,7 +55,9 @@ void TPickerDelegate::PaintEntry(QPainter& painter, const QStyleOptionViewItem& 
         option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
     const QRect textRect(x, rect.top(), std::max(0, rect.right() - x + 1), rect.height());
     const Qt::Alignment vertical = place == TTextPlace::Top ? Qt::AlignTop : Qt::AlignVCenter;
-    painter.drawText(textRect, (Qt::AlignLeft | vertical).toInt() | Qt::TextSingleLine, line.Text);
+    painter.drawText(textRect,
+                     static_cast<int>((Qt::AlignLeft | vertical).toInt() | Qt::TextSingleLine),
+                     line.Text);
 
     if (option.state & QStyle::State_HasFocus) {
         painter.setPen(

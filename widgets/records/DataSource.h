@@ -11,7 +11,7 @@
 class TDataSource final : private TCursorListener {
 public:
     TDataSource() = default;
-    ~TDataSource();
+    ~TDataSource() override;
     TDataSource(const TDataSource&) = delete;
     TDataSource& operator=(const TDataSource&) = delete;
 

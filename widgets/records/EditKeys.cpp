@@ -3,6 +3,7 @@
 #include "catalog/TableCursor.h"
 
 #include <QKeyEvent>
+#include <algorithm>
 
 bool KeyTypesCharacter(const QKeyEvent& event) {
     const QString text = event.text();
@@ -20,8 +21,7 @@ bool KeyChangesText(const QKeyEvent& event) {
 bool FieldRefusesKey(const TTableCursor& cursor, int field, const QKeyEvent& event) {
     if (!KeyTypesCharacter(event))
         return false;
-    for (const QChar character : event.text())
-        if (!cursor.IsValidChar(field, character))
-            return true;
-    return false;
+    const QString text = event.text();
+    return std::ranges::any_of(
+        text, [&](QChar character) { return !cursor.IsValidChar(field, character); });
 }

@@ -133,8 +133,8 @@ bool TRecordGrid::EditorShown() const {
 }
 
 QRect TRecordGrid::CellRect(int row, int column) const {
-    return QRect(TitleRow->sectionViewportPosition(column), row * RowHeight(),
-                 TitleRow->sectionSize(column), RowHeight());
+    return {TitleRow->sectionViewportPosition(column), row * RowHeight(),
+            TitleRow->sectionSize(column), RowHeight()};
 }
 
 QString TRecordGrid::CellText(qint64 position, int column) const {
@@ -486,10 +486,10 @@ bool TRecordGrid::EditorKey(QKeyEvent& event) {
 // the grid's.
 bool TRecordGrid::HandleKey(const QKeyEvent& event) {
     struct TKey {
-        int Key;
+        int Key = 0;
         Qt::KeyboardModifiers Mask;
         Qt::KeyboardModifiers Held;
-        void (TRecordGrid::*Action)();
+        void (TRecordGrid::*Action)() = nullptr;
     };
     constexpr Qt::KeyboardModifiers Ctrl = Qt::ControlModifier;
     constexpr Qt::KeyboardModifiers Shift = Qt::ShiftModifier;
@@ -527,13 +527,14 @@ bool TRecordGrid::HandleKey(const QKeyEvent& event) {
     if (!Active())
         return false;
     const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
-    for (const TKey& key : keys) {
-        if (key.Key == event.key() && (modifiers & key.Mask) == key.Held) {
-            (this->*key.Action)();
-            return true;
-        }
-    }
-    return false;
+    const auto applies = [&](const TKey& key) {
+        return key.Key == event.key() && (modifiers & key.Mask) == key.Held;
+    };
+    const auto* const found = std::ranges::find_if(keys, applies);
+    if (found == std::end(keys))
+        return false;
+    (this->*found->Action)();
+    return true;
 }
 
 void TRecordGrid::TopShownRow() {

@@ -127,7 +127,9 @@ void TRecordNavigator::DataSourceNotified(TCursorEvent, int) {
 
 void TRecordNavigator::UpdateButtons() {
     const bool on = isEnabled() && DataSource() && DataSource()->Active();
-    bool bof = true, eof = true, canModify = false;
+    bool bof = true;
+    bool eof = true;
+    bool canModify = false;
     if (on) {
         const TTableCursor& cursor = *DataSource()->DataSet();
         bof = cursor.Bof();
