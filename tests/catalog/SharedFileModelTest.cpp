@@ -306,7 +306,7 @@ void SharedFileModelTest::randomWorkMatchesTheModel() {
 
     QStringList log;
     for (int step = 0; step < 2500; ++step) {
-        const size_t which = size_t(below(2));
+        const auto which = size_t(below(2));
         TTableCursor& cursor = cursors[which];
         TModelCursor& mine = expected[which];
         const QString text = QStringLiteral("t%1%2").arg(step).arg(below(3) ? "" : "é");

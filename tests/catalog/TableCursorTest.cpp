@@ -10,7 +10,7 @@ namespace {
 
 struct TEventRecorder : TCursorListener {
     void CursorNotified(TCursorEvent event, int field) override {
-        Events.push_back({event, field});
+        Events.emplace_back(event, field);
     }
     std::vector<std::pair<TCursorEvent, int>> Events;
 };

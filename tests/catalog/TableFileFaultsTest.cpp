@@ -45,11 +45,13 @@ void ExecuteSql(const QString& path, const char* sql) {
 // A second program that writes to `path`; it is killed when this goes out of scope.
 class TWriterProcess {
 public:
-    TWriterProcess(const QStringList& arguments) {
-        Process.start(QStringLiteral(TABLE_WRITER), arguments);
-        Started = Process.waitForStarted(10000);
-    }
+    explicit TWriterProcess(const QStringList& arguments)
+        : Started(Start(arguments)) {}
     ~TWriterProcess() { Kill(); }
+    TWriterProcess(const TWriterProcess&) = delete;
+    TWriterProcess& operator=(const TWriterProcess&) = delete;
+    TWriterProcess(TWriterProcess&&) = delete;
+    TWriterProcess& operator=(TWriterProcess&&) = delete;
     bool WaitUntilReady() {
         while (Started && !Process.canReadLine())
             if (!Process.waitForReadyRead(30000))
@@ -64,6 +66,11 @@ public:
     }
 
 private:
+    bool Start(const QStringList& arguments) {
+        Process.start(QStringLiteral(TABLE_WRITER), arguments);
+        return Process.waitForStarted(10000);
+    }
+
     QProcess Process;
     bool Started = false;
 };
@@ -81,7 +88,7 @@ public:
     }
     TScratchMount(const TScratchMount&) = delete;
     TScratchMount& operator=(const TScratchMount&) = delete;
-    bool MakeReadOnly() {
+    bool MakeReadOnly() const {
         return mount(nullptr, QFile::encodeName(Folder.path()).constData(), nullptr,
                      MS_REMOUNT | MS_RDONLY, nullptr) == 0;
     }
