@@ -12,7 +12,7 @@ namespace {
 // D:\FILES with plain, odd and special entries.
 QString MakeFilesFolder(TFakeFileSystem& files) {
     const QString root = files.AddDrive(u'D', TDriveType::Fixed);
-    const QString folder = root + "/FILES";
+    QString folder = root + "/FILES";
     MakeFiles(folder, {"a.txt", "b.doc", "c.TXT", "d.bin", "e f.txt", " lead.txt", ".hidden.txt",
                        "Setup.EXE", "run.com", "go.bat", "old.pif"});
     MakeFifo(folder + "/pipe.txt");
