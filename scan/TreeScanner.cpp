@@ -58,7 +58,7 @@ struct TPendingFolder {
 
 // Folder handles a walk keeps open at most; beyond that the shallowest is closed and
 // opened again by its path when its next sub-folder is due.
-constexpr int MaxHandles = 256;
+constexpr int MaxHandles = 64;
 
 // The state of one SearchDirectory call. The walk keeps its open folders on a heap stack
 // rather than the call stack, so the depth of a tree cannot overflow it.

@@ -15,6 +15,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -214,6 +215,7 @@ private slots:
     void folderSwappedForALinkIsNotFollowed();
     void folderReachedTwiceIsWalkedOnce();
     void walksTwoThousandFoldersDeepOnASmallStack();
+    void deepTreeNeedsNoHandlePerLevel();
 };
 
 void TreeScannerTest::newScannerIsIdleAndEmpty() {
@@ -828,6 +830,33 @@ void TreeScannerTest::walksTwoThousandFoldersDeepOnASmallStack() {
     QCOMPARE(fixture.Events[folders - 1], QStringLiteral("found ") + deepest);
     QCOMPARE(fixture.Events[folders], QStringLiteral("file bottom.txt 0"));
     QCOMPARE(fixture.Events.mid(folders + 1), QStringList(folders, QStringLiteral("done")));
+}
+
+// Each of 150 levels holds a leaf folder b, walked after the next level a: a walk that
+// kept every folder with a sub-folder still due open would need a handle per level.
+void TreeScannerTest::deepTreeNeedsNoHandlePerLevel() {
+    TScanFixture fixture;
+    const int depth = 150;
+    QString level;
+    for (int n = 0; n < depth; ++n) {
+        fixture.MakeFile(level + QStringLiteral("b/f.txt"));
+        level += QStringLiteral("a/");
+    }
+    int files = 0;
+    fixture.Scanner.OnFileFound = [&files](TTreeScanner&) {
+        ++files;
+    };
+    rlimit saved{};
+    QVERIFY(getrlimit(RLIMIT_NOFILE, &saved) == 0);
+    rlimit low = saved;
+    low.rlim_cur = 128;
+    QVERIFY(setrlimit(RLIMIT_NOFILE, &low) == 0);
+
+    fixture.Scanner.StartSearch();
+    QVERIFY(setrlimit(RLIMIT_NOFILE, &saved) == 0);
+
+    QCOMPARE(fixture.Problems, QStringList());
+    QCOMPARE(files, depth);
 }
 
 QTEST_GUILESS_MAIN(TreeScannerTest)
