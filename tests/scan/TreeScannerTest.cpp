@@ -129,6 +129,18 @@ TOpenedFolder TEditedFolder::OpenSubFolder(const QString& name) {
     return Files.Wrap(Inner->OpenSubFolder(name));
 }
 
+// FileFound at each `event` of a whole scan of D:\ on `files`.
+QStringList ReportedOnD(TFileSystem& files, TTreeScanner::TEvent TTreeScanner::*event) {
+    TTreeScanner scanner(files);
+    scanner.InitialDirectory = QStringLiteral("D:\\");
+    QStringList found;
+    scanner.*event = [&found](TTreeScanner& sender) {
+        found << sender.FileFound();
+    };
+    scanner.StartSearch();
+    return found;
+}
+
 // Removes `name` under the open folder `parent` and all it holds, folder by folder, as
 // paths past the system's limit cannot be named whole.
 void RemoveTree(int parent, const char* name) {
@@ -321,16 +333,9 @@ void TreeScannerTest::nameListedTwiceExactlyIsReportedOnce() {
         const std::vector<TFoundEntry> listed = result.Entries;
         result.Entries.insert(result.Entries.end(), listed.begin(), listed.end());
     };
-    TTreeScanner scanner(files);
-    scanner.InitialDirectory = QStringLiteral("D:\\");
-    QStringList names;
-    scanner.OnFileFound = [&names](TTreeScanner& sender) {
-        names << sender.FileFound();
-    };
 
-    scanner.StartSearch();
-
-    QCOMPARE(names, QStringList({"TWICE.txt", "twice.txt"}));
+    QCOMPARE(ReportedOnD(files, &TTreeScanner::OnFileFound),
+             QStringList({"TWICE.txt", "twice.txt"}));
 }
 
 void TreeScannerTest::sortsInTheUserLocaleOrder_data() {
@@ -785,16 +790,9 @@ void TreeScannerTest::folderReachedTwiceIsWalkedOnce() {
                 entry.Inode = original->Inode;
             }
     };
-    TTreeScanner scanner(files);
-    scanner.InitialDirectory = QStringLiteral("D:\\");
-    QStringList folders;
-    scanner.OnDirectoryFound = [&folders](TTreeScanner& sender) {
-        folders << sender.FileFound();
-    };
 
-    scanner.StartSearch();
-
-    QCOMPARE(folders, QStringList({"D:\\", "D:\\ORIGINAL\\", "D:\\OTHER\\"}));
+    QCOMPARE(ReportedOnD(files, &TTreeScanner::OnDirectoryFound),
+             QStringList({"D:\\", "D:\\ORIGINAL\\", "D:\\OTHER\\"}));
 }
 
 void TreeScannerTest::walksTwoThousandFoldersDeepOnASmallStack() {
