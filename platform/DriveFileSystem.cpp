@@ -69,6 +69,78 @@ int CodeOfEnterFailure(int error, const QByteArray& realPath) {
 bool IsBareDrive(const QString& path) {
     return path.size() == 2 && path[1] == u':';
 }
+
+// A folder held open by its handle; sub-folders are opened relative to it.
+class TDriveFolder : public TOpenFolder {
+public:
+    // Takes `handle` (an open folder), closing it on failure.
+    static TOpenedFolder Adopt(int handle, bool atRoot) {
+        DIR* listing = fdopendir(handle);
+        if (!listing) {
+            const int error = errno;
+            close(handle);
+            return {nullptr, TFileSystemError::CodeOfErrno(error)};
+        }
+        return {std::unique_ptr<TOpenFolder>(new TDriveFolder(listing, atRoot)), 0};
+    }
+    ~TDriveFolder() override { closedir(Listing); }
+    TDriveFolder(const TDriveFolder&) = delete;
+    TDriveFolder& operator=(const TDriveFolder&) = delete;
+
+    TFindResult Find(const QString& pattern, quint32 attributeMask) override;
+
+    TOpenedFolder OpenSubFolder(const QString& name) override {
+        const QByteArray bytes = name.toUtf8();
+        if (bytes.contains('/') || bytes.contains('\0') || bytes.isEmpty())
+            return {nullptr, TFileSystemError::InvalidName};
+        const int handle = openat(dirfd(Listing), bytes.constData(),
+                                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (handle < 0)
+            return {nullptr, TFileSystemError::CodeOfErrno(errno)};
+        return Adopt(handle, false);
+    }
+
+private:
+    TDriveFolder(DIR* listing, bool atRoot)
+        : Listing(listing)
+        , AtRoot(atRoot) {}
+
+    DIR* Listing;
+    bool AtRoot; // a drive root lists no "." and ".."
+};
+
+TFindResult TDriveFolder::Find(const QString& pattern, quint32 attributeMask) {
+    TFindResult result;
+    rewinddir(Listing); // each search reads the folder as it is now
+    const int handle = dirfd(Listing);
+    const TWildcardPattern wildcard(pattern);
+    const quint32 refused = ~attributeMask & (TFileAttribute::Hidden | TFileAttribute::System |
+                                              TFileAttribute::Directory);
+    while (const dirent* item = readdir(Listing)) {
+        const char* name = item->d_name;
+        if (AtRoot && IsDots(name))
+            continue;
+        // Hidden is in the name, so a refused hidden entry costs no stat.
+        if (name[0] == '.' && (refused & TFileAttribute::Hidden) && !IsDots(name))
+            continue;
+        const size_t length = std::strlen(name);
+        std::optional<QString> text = TDriveTable::RepresentableName(name, length);
+        const QString shown = text ? QString() : QString::fromUtf8(name, qsizetype(length));
+        if (!wildcard.Matches(text ? *text : shown))
+            continue;
+        TFoundEntry entry;
+        if (!StatEntry(handle, name, entry) || (entry.Attributes & refused))
+            continue; // gone since readdir, or not admitted
+        if (text) {
+            entry.Name = std::move(*text);
+            result.Entries.push_back(std::move(entry));
+        } else {
+            result.LeftOut.push_back(
+                {shown, entry.Attributes, TDriveTable::NameProblem(name, length)});
+        }
+    }
+    return result;
+}
 } // namespace
 
 quint32 TDriveFileSystem::LogicalDrives() {
@@ -142,41 +214,25 @@ TFindResult TDriveFileSystem::Find(const QString& pattern, quint32 attributeMask
         result.ErrorCode = TFileSystemError::PathNotFound;
         return result;
     }
+    TOpenedFolder opened = OpenFolder(*folder);
+    if (!opened.Folder) {
+        result.ErrorCode = opened.ErrorCode;
+        return result;
+    }
+    return opened.Folder->Find(pattern.mid(split), attributeMask);
+}
+
+TOpenedFolder TDriveFileSystem::OpenFolder(const QString& path) {
+    const std::optional<QString> folder = Current.Resolve(path);
+    if (!folder || folder->isEmpty())
+        return {nullptr, TFileSystemError::PathNotFound};
     const TRealPath real = Table.RealPathOf(*folder);
-    if (real.ErrorCode != 0) {
-        result.ErrorCode = real.ErrorCode;
-        return result;
-    }
+    if (real.ErrorCode != 0)
+        return {nullptr, real.ErrorCode};
     const int handle = open(real.Path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* listing = handle >= 0 ? fdopendir(handle) : nullptr;
-    if (!listing) {
-        result.ErrorCode = CodeOfEnterFailure(errno, real.Path);
-        if (handle >= 0)
-            close(handle);
-        return result;
-    }
-    const TWildcardPattern wildcard(QStringView(pattern).mid(split));
-    const bool atRoot = folder->size() == 3;
-    const quint32 refused = ~attributeMask & (TFileAttribute::Hidden | TFileAttribute::System |
-                                              TFileAttribute::Directory);
-    while (const dirent* item = readdir(listing)) {
-        const char* name = item->d_name;
-        if (atRoot && IsDots(name))
-            continue;
-        // Hidden is in the name, so a refused hidden entry costs no stat.
-        if (name[0] == '.' && (refused & TFileAttribute::Hidden) && !IsDots(name))
-            continue;
-        std::optional<QString> text = TDriveTable::RepresentableName(name, std::strlen(name));
-        if (!text || !wildcard.Matches(*text))
-            continue;
-        TFoundEntry entry;
-        if (!StatEntry(handle, name, entry) || (entry.Attributes & refused))
-            continue; // gone since readdir, or not admitted
-        entry.Name = std::move(*text);
-        result.Entries.push_back(std::move(entry));
-    }
-    closedir(listing);
-    return result;
+    if (handle < 0)
+        return {nullptr, CodeOfEnterFailure(errno, real.Path)};
+    return TDriveFolder::Adopt(handle, folder->size() == 3);
 }
 
 std::optional<TFoundEntry> TDriveFileSystem::EntryOf(const QString& path) {

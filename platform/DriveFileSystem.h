@@ -16,6 +16,7 @@ public:
     void SetCurrentFolder(const QString& path) override;
     QString CurrentFolder() override;
     TFindResult Find(const QString& pattern, quint32 attributeMask) override;
+    TOpenedFolder OpenFolder(const QString& path) override;
     std::optional<TFoundEntry> EntryOf(const QString& path) override;
 
 protected:

@@ -111,3 +111,9 @@ std::optional<QString> TDriveTable::RepresentableName(const char* name, size_t l
         return std::nullopt;
     return text;
 }
+
+QString TDriveTable::NameProblem(const char* name, size_t length) {
+    if (std::memchr(name, '\\', length))
+        return QStringLiteral("Name holds a backslash");
+    return QStringLiteral("Name is not valid UTF-8");
+}

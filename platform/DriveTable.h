@@ -48,6 +48,8 @@ public:
     // A Linux name that the drive form can carry: valid UTF-8 with no '\'. Gives the
     // name, or nothing.
     static std::optional<QString> RepresentableName(const char* name, size_t length);
+    // Why RepresentableName refuses a name, for the user ("Name holds a backslash").
+    static QString NameProblem(const char* name, size_t length);
 
 private:
     std::array<std::optional<TDrive>, 26> Drives;

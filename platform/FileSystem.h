@@ -23,14 +23,18 @@
 //     throws: a folder that cannot be listed gives no entries and its code in ErrorCode.
 //     Label reads never throw or block: an unreadable volume gives Readable false.
 //   - Names a Linux file system allows but this form cannot carry (a '\' inside a name, or
-//     bytes that are not valid UTF-8) are left out of every listing and can never be
-//     named in a path: the catalogue only ever holds names it can show and enter again.
+//     bytes that are not valid UTF-8) are left out of Entries and can never be named in a
+//     path; a listing gives them in LeftOut instead, so a walk can report them.
+//   - A walk opens each folder from its parent (OpenFolder, then TOpenFolder::OpenSubFolder)
+//     rather than by its whole path: a folder swapped for a link meanwhile is not
+//     followed, and a tree deeper than the system's path limit is still reached.
 //   - A symbolic link comes back as what it leads to (a folder link has Directory) with
 //     ReparsePoint added, like a Windows link; a walk must not enter ReparsePoint folders,
 //     and Device/Inode let it see a folder reached twice through a bind mount.
 
 #include <QString>
 #include <QtGlobal>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -66,9 +70,36 @@ struct TFoundEntry {
     quint64 Inode = 0;
 };
 
+// An entry whose name the drive form cannot carry.
+struct TLeftOutEntry {
+    QString Name;           // as near as text shows it: bytes that are not UTF-8 as U+FFFD
+    quint32 Attributes = 0; // TFileAttribute bits
+    QString Reason;         // what is wrong with the name, for the user
+};
+
 struct TFindResult {
     std::vector<TFoundEntry> Entries; // in the order the folder holds them, not sorted
     int ErrorCode = 0; // 0, or the system error code of a folder that could not be listed
+    std::vector<TLeftOutEntry> LeftOut; // admitted by pattern and mask, but not carried
+};
+
+class TOpenFolder;
+
+// A folder opened for a walk, or the system error code of why it could not be.
+struct TOpenedFolder {
+    std::unique_ptr<TOpenFolder> Folder;
+    int ErrorCode = 0;
+};
+
+// A folder held open: it is listed and its sub-folders are opened through this handle,
+// never through a path, so what it stands for cannot change under the walk.
+class TOpenFolder {
+public:
+    virtual ~TOpenFolder() = default;
+    // As TFileSystem::Find in this folder, with a bare pattern ("*.*").
+    virtual TFindResult Find(const QString& pattern, quint32 attributeMask) = 0;
+    // The sub-folder `name`; a symbolic link is not followed but refused.
+    virtual TOpenedFolder OpenSubFolder(const QString& name) = 0;
 };
 
 // What GetVolumeInformation gives. A drive with no medium, or no drive, is not Readable
@@ -109,6 +140,9 @@ public:
 
     // A search of one folder with one pattern (see above). Never throws.
     virtual TFindResult Find(const QString& pattern, quint32 attributeMask) = 0;
+
+    // Opens a folder (see the forms above) for a walk; a link on the way is followed.
+    virtual TOpenedFolder OpenFolder(const QString& path) = 0;
 
     // The entry a path names (a root gives an empty Name), nothing when it cannot be had.
     virtual std::optional<TFoundEntry> EntryOf(const QString& path) = 0;

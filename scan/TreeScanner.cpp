@@ -1,7 +1,9 @@
 #include "scan/TreeScanner.h"
 
+#include "platform/FileSystemError.h"
 #include "platform/NameOrder.h"
 #include "platform/WildcardPattern.h"
+#include "text/TextCut.h"
 
 #include <QCollator>
 #include <algorithm>
@@ -19,16 +21,21 @@ struct TListed {
 
 using TIdentity = std::pair<quint64, quint64>; // device, inode
 
-// Sorted without regard to case in the user's locale order; of entries that compare equal
-// the first one listed stays, as when inserting into a sorted list that drops duplicates.
+// In the user's locale order without regard to case; names that order holds equal follow
+// in UTF-16 code-unit order, so the order is total.
+bool InNameOrder(const QCollator& collator, const QString& a, const QString& b) {
+    const int order = collator.compare(a, b);
+    return order != 0 ? order < 0 : a < b;
+}
+
+// Sorted in name order. On Linux "readme" and "README" are two files: only a name listed
+// twice exactly is dropped (the first listed stays).
 void SortUnique(std::vector<TListed>& items, const QCollator& collator) {
     std::stable_sort(items.begin(), items.end(), [&collator](const TListed& a, const TListed& b) {
-        return collator.compare(a.Text, b.Text) < 0;
+        return InNameOrder(collator, a.Text, b.Text);
     });
     items.erase(std::unique(items.begin(), items.end(),
-                            [&collator](const TListed& a, const TListed& b) {
-                                return collator.compare(a.Text, b.Text) == 0;
-                            }),
+                            [](const TListed& a, const TListed& b) { return a.Text == b.Text; }),
                 items.end());
 }
 
@@ -36,22 +43,37 @@ bool HasFolderPart(const QString& mask) {
     return mask.contains(u'\\') || mask.contains(u'/');
 }
 
+// "D:\DOCS\" as an error names it: "D:\DOCS", a root kept whole.
+QString ShownFolder(const QString& path) {
+    return path.size() > 3 && path.endsWith(u'\\') ? path.chopped(1) : path;
+}
+
 // A folder opened by the walk: its sub-folders still to be searched.
-struct TOpenFolder {
+struct TPendingFolder {
+    QString Path;
+    std::unique_ptr<TOpenFolder> Handle; // dropped once no sub-folder is left to open
     std::vector<TListed> SubFolders;
     size_t Next = 0;
 };
+
+// Folder handles a walk keeps open at most; beyond that the shallowest is closed and
+// opened again by its path when its next sub-folder is due.
+constexpr int MaxHandles = 64;
 
 // The state of one SearchDirectory call. The walk keeps its open folders on a heap stack
 // rather than the call stack, so the depth of a tree cannot overflow it.
 class TWalk {
 public:
-    // `found` and `size` are where the scanner keeps FileFound and FileSize.
-    TWalk(TTreeScanner& scanner, TFileSystem& files, QString& found, qint64& size)
+    using TReport = std::function<void(const TScanProblem&)>;
+
+    // `found` and `size` are where the scanner keeps FileFound and FileSize; `report`
+    // counts and passes on a problem.
+    TWalk(TTreeScanner& scanner, TFileSystem& files, QString& found, qint64& size, TReport report)
         : Scanner(scanner)
         , Files(files)
         , Found(found)
         , Size(size)
+        , Report(std::move(report))
         , MaskText(scanner.FileMask)
         , Mask(scanner.FileMask)
         , MaskHasFolder(HasFolderPart(scanner.FileMask)) {}
@@ -63,12 +85,14 @@ public:
             start.Device = entry->Device;
             start.Inode = entry->Inode;
         }
-        Visit(start);
+        Visit(start, [this, &path] { return Files.OpenFolder(path); });
         while (!Open.empty()) {
-            TOpenFolder& folder = Open.back();
+            TPendingFolder& folder = Open.back();
             if (folder.Next < folder.SubFolders.size()) {
                 const TListed next = std::move(folder.SubFolders[folder.Next++]);
-                Visit(next); // may push onto Open: `folder` is not used after
+                const size_t parent = Open.size() - 1;
+                // May push onto Open: `folder` is not used after.
+                Visit(next, [this, parent, &next] { return OpenSubFolder(parent, next.Text); });
             } else {
                 Open.pop_back();
                 Fire(Scanner.OnDirectoryDone);
@@ -82,8 +106,33 @@ private:
             event(Scanner);
     }
 
+    // The sub-folder `path` of the pending folder at `parent`, opened through the
+    // parent's handle so no link in its place is followed.
+    TOpenedFolder OpenSubFolder(size_t parent, const QString& path) {
+        TPendingFolder& folder = Open[parent];
+        if (!folder.Handle) {
+            TOpenedFolder again = Files.OpenFolder(folder.Path);
+            if (!again.Folder)
+                return again;
+            folder.Handle = std::move(again.Folder);
+            ++Handles;
+        }
+        const QString name = path.mid(folder.Path.size(), path.size() - folder.Path.size() - 1);
+        TOpenedFolder opened = folder.Handle->OpenSubFolder(name);
+        if (folder.Next == folder.SubFolders.size())
+            Release(folder);
+        return opened;
+    }
+
+    void Release(TPendingFolder& folder) {
+        if (folder.Handle) {
+            folder.Handle.reset();
+            --Handles;
+        }
+    }
+
     // Everything of one folder up to its sub-folders, which are left on the open stack.
-    void Visit(const TListed& folder) {
+    void Visit(const TListed& folder, const std::function<TOpenedFolder()>& open) {
         if (Scanner.ProcessMessages)
             Scanner.ProcessMessages();
         if (!Scanner.ContinueSearch)
@@ -92,25 +141,53 @@ private:
         if ((folder.Device || folder.Inode) &&
             !Entered.insert({folder.Device, folder.Inode}).second)
             return;
+        // Stored cut short, its files would be catalogued under another folder's path;
+        // every folder below is longer still.
+        if (CutToCharacters(folder.Text, Scanner.MaxFolderPath).size() < folder.Text.size()) {
+            Report({folder.Text, QStringLiteral("Folder path longer than %1 characters: %2")
+                                     .arg(Scanner.MaxFolderPath)
+                                     .arg(ShownFolder(folder.Text))});
+            return;
+        }
         Found = folder.Text;
         Fire(Scanner.OnDirectoryFound);
 
-        TOpenFolder open;
+        TPendingFolder pending;
+        pending.Path = folder.Text;
         std::vector<TListed> fileNames;
-        List(folder.Text, open.SubFolders, fileNames);
+        TOpenedFolder opened = open();
+        if (opened.Folder) {
+            pending.Handle = std::move(opened.Folder);
+            ++Handles;
+            List(pending, fileNames);
+        } else {
+            Report(
+                {folder.Text, TFileSystemError(opened.ErrorCode, ShownFolder(folder.Text)).Text});
+        }
         for (const TListed& file : fileNames) {
             Found = file.Text;
             Size = file.Size;
             Fire(Scanner.OnFileFound);
         }
-        Open.push_back(std::move(open));
+        if (pending.SubFolders.empty())
+            Release(pending);
+        Open.push_back(std::move(pending));
+        if (Handles > MaxHandles)
+            for (TPendingFolder& held : Open)
+                if (held.Handle) {
+                    Release(held);
+                    break;
+                }
     }
 
     // The sub-folders (every folder entry but "." and "..", and no link to a folder, so no
-    // loop of links can be followed) and the files matching the mask, both sorted.
-    void List(const QString& path, std::vector<TListed>& subFolders,
-              std::vector<TListed>& fileNames) {
-        const TFindResult all = Files.Find(path + QStringLiteral("*.*"), TFileAttribute::AnyFile);
+    // loop of links can be followed) and the files matching the mask, both sorted; names
+    // the catalogue cannot hold are reported.
+    void List(TPendingFolder& folder, std::vector<TListed>& fileNames) {
+        const QString& path = folder.Path;
+        const TFindResult all = folder.Handle->Find(QStringLiteral("*.*"), TFileAttribute::AnyFile);
+        if (all.ErrorCode != 0)
+            Report({path, TFileSystemError(all.ErrorCode, ShownFolder(path)).Text});
         for (const TFoundEntry& entry : all.Entries) {
             if (!(entry.Attributes & TFileAttribute::Directory)) {
                 // One listing serves both searches unless the mask names another folder.
@@ -119,7 +196,8 @@ private:
                     fileNames.push_back({entry.Name, entry.Size});
             } else if (!(entry.Attributes & TFileAttribute::ReparsePoint) && entry.Name != u"." &&
                        entry.Name != u"..") {
-                subFolders.push_back({path + entry.Name + u'\\', 0, entry.Device, entry.Inode});
+                folder.SubFolders.push_back(
+                    {path + entry.Name + u'\\', 0, entry.Device, entry.Inode});
             }
         }
         if (MaskHasFolder)
@@ -127,20 +205,41 @@ private:
                  Files.Find(path + MaskText, TFileAttribute::AnyFile).Entries)
                 if (!(entry.Attributes & (TFileAttribute::Directory | TFileAttribute::VolumeId)))
                     fileNames.push_back({entry.Name, entry.Size});
-        SortUnique(subFolders, Collator);
+        ReportLeftOut(path, all.LeftOut);
+        SortUnique(folder.SubFolders, Collator);
         SortUnique(fileNames, Collator);
+    }
+
+    // In name order, so a walk reports the same problems in the same order every time.
+    void ReportLeftOut(const QString& path, std::vector<TLeftOutEntry> leftOut) {
+        std::erase_if(leftOut, [this](const TLeftOutEntry& entry) {
+            if (entry.Attributes & TFileAttribute::Directory)
+                return bool(entry.Attributes & TFileAttribute::ReparsePoint); // never walked
+            return MaskHasFolder || !Mask.Matches(entry.Name);
+        });
+        std::stable_sort(leftOut.begin(), leftOut.end(),
+                         [this](const TLeftOutEntry& a, const TLeftOutEntry& b) {
+                             return InNameOrder(Collator, a.Name, b.Name);
+                         });
+        for (const TLeftOutEntry& entry : leftOut) {
+            const QString named = path + entry.Name;
+            const bool isFolder = entry.Attributes & TFileAttribute::Directory;
+            Report({isFolder ? named + u'\\' : named, entry.Reason + QStringLiteral(": ") + named});
+        }
     }
 
     TTreeScanner& Scanner;
     TFileSystem& Files;
     QString& Found;
     qint64& Size;
+    const TReport Report;
     const QString MaskText; // as the walk began: both ways of listing files see the same
     const TWildcardPattern Mask;
     const bool MaskHasFolder;
     QCollator Collator = NameOrder();
     std::set<TIdentity> Entered;
-    std::vector<TOpenFolder> Open;
+    std::vector<TPendingFolder> Open;
+    int Handles = 0; // folder handles held by Open
 };
 } // namespace
 
@@ -151,6 +250,8 @@ void TTreeScanner::StartSearch() {
     InProgress = true;
     try {
         Found.clear();
+        Problems = 0;
+        First = {};
         if (InitialDirectory.isEmpty())
             InitialDirectory = Files.CurrentFolder();
         // Taking the directory part of the path with a backslash added, then adding one
@@ -170,5 +271,10 @@ void TTreeScanner::StartSearch() {
 }
 
 void TTreeScanner::SearchDirectory(const QString& path) {
-    TWalk(*this, Files, Found, Size).Run(path);
+    TWalk(*this, Files, Found, Size, [this](const TScanProblem& problem) {
+        if (++Problems == 1)
+            First = problem;
+        if (OnProblem)
+            OnProblem(problem);
+    }).Run(path);
 }

@@ -3,6 +3,7 @@
 // a mask and every folder it has finished; the caller can stop it between two folders.
 
 #include "platform/FileSystem.h"
+#include "scan/ScanProblem.h"
 
 #include <QString>
 #include <functional>
@@ -20,12 +21,18 @@ public:
     // Runs at the top of every folder visit so the user interface stays alive and can clear
     // ContinueSearch; the insert-data window plugs in the event loop here.
     std::function<void()> ProcessMessages;
+    // Fired for each folder that cannot be read (it contributes nothing else) and each
+    // entry the catalogue cannot hold (left out); may stay empty.
+    std::function<void(const TScanProblem&)> OnProblem;
 
     QString Name;
     qintptr Tag = 0;
     QString InitialDirectory;
     QString FileMask;
     bool ContinueSearch = false;
+    // The most characters a folder path may have to be stored whole (the size of the
+    // catalogue's Directory field); a longer folder is reported, not walked.
+    int MaxFolderPath = 4096;
 
     // During OnDirectoryFound the folder path with its trailing backslash, during
     // OnFileFound the file's bare name; afterwards the last value set.
@@ -34,6 +41,9 @@ public:
     // needs no search of its own; afterwards the last value set.
     qint64 FileSize() const { return Size; }
     bool SearchInProgress() const { return InProgress; }
+    // The problems of the last walk: how many, and the first of them (empty when none).
+    qint64 ProblemCount() const { return Problems; }
+    TScanProblem FirstProblem() const { return First; }
 
     // One whole walk from InitialDirectory (left in its normalised form "C:\FOO\"); returns
     // when it has ended or been stopped. An error raised by a handler unwinds through it,
@@ -47,4 +57,6 @@ private:
     QString Found;
     qint64 Size = 0;
     bool InProgress = false;
+    qint64 Problems = 0;
+    TScanProblem First;
 };

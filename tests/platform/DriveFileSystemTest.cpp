@@ -106,6 +106,8 @@ private slots:
     void searchOfUnlistableFolderGivesItsCode();
     void searchWithoutFreeFileHandlesGivesTooManyOpenFiles();
     void linkToParentFolderShowsItsIdentity();
+    void opensSubFoldersButNoLinks_data();
+    void opensSubFoldersButNoLinks();
     void tellsWhetherPathIsFolder_data();
     void tellsWhetherPathIsFolder();
     void reportsVolumeFacts();
@@ -277,18 +279,22 @@ void DriveFileSystemTest::bareDriveFallsBackToRootWhenItsFolderIsGone() {
 void DriveFileSystemTest::listsOddNames_data() {
     QTest::addColumn<QByteArray>("onDisk");
     QTest::addColumn<QString>("listed"); // empty: left out of the listing
+    QTest::addColumn<QString>("reason"); // why it is left out
 
-    QTest::newRow("blanks") << QByteArray(" two  blanks .txt") << " two  blanks .txt";
+    QTest::newRow("blanks") << QByteArray(" two  blanks .txt") << " two  blanks .txt" << QString();
     QTest::newRow("non-ASCII letters")
-        << QByteArray("\xc3\xa9t\xc3\xa9 \xce\xb1\xce\xb2.doc") << "été αβ.doc";
-    QTest::newRow("outside the basic plane") << QByteArray("disc \xf0\x9f\x93\x80") << "disc 📀";
-    QTest::newRow("leading dots") << QByteArray("..dots") << "..dots";
-    QTest::newRow("trailing dot") << QByteArray("name.") << "name.";
+        << QByteArray("\xc3\xa9t\xc3\xa9 \xce\xb1\xce\xb2.doc") << "été αβ.doc" << QString();
+    QTest::newRow("outside the basic plane")
+        << QByteArray("disc \xf0\x9f\x93\x80") << "disc 📀" << QString();
+    QTest::newRow("leading dots") << QByteArray("..dots") << "..dots" << QString();
+    QTest::newRow("trailing dot") << QByteArray("name.") << "name." << QString();
     QTest::newRow("Windows-forbidden characters")
-        << QByteArray("a:b*c?d\"e<f>g|h") << "a:b*c?d\"e<f>g|h";
-    QTest::newRow("invalid UTF-8") << QByteArray("caf\xe9.txt") << QString();
-    QTest::newRow("encoded surrogate") << QByteArray("x\xed\xa0\x80") << QString();
-    QTest::newRow("backslash") << QByteArray("back\\slash.txt") << QString();
+        << QByteArray("a:b*c?d\"e<f>g|h") << "a:b*c?d\"e<f>g|h" << QString();
+    const QString notUtf8 = QStringLiteral("Name is not valid UTF-8");
+    QTest::newRow("invalid UTF-8") << QByteArray("caf\xe9.txt") << QString() << notUtf8;
+    QTest::newRow("encoded surrogate") << QByteArray("x\xed\xa0\x80") << QString() << notUtf8;
+    QTest::newRow("backslash") << QByteArray("back\\slash.txt") << QString()
+                               << QStringLiteral("Name holds a backslash");
 }
 
 void DriveFileSystemTest::listsOddNames() {
@@ -305,6 +311,14 @@ void DriveFileSystemTest::listsOddNames() {
         expected << listed << "dir " + listed;
     expected.sort();
     QCOMPARE(NamesOf(found), expected);
+    // What is left out is given apart, the file and the folder, so a walk can report it.
+    QFETCH(QString, reason);
+    QCOMPARE(found.LeftOut.size(), listed.isEmpty() ? 2 : 0);
+    for (const TLeftOutEntry& entry : found.LeftOut) {
+        QCOMPARE(entry.Reason, reason);
+        QCOMPARE(entry.Name.startsWith(u"dir "),
+                 bool(entry.Attributes & TFileAttribute::Directory));
+    }
     if (listed.isEmpty())
         return;
     // What is listed can be named again: found by its own name, entered by it.
@@ -474,6 +488,31 @@ void DriveFileSystemTest::linkToParentFolderShowsItsIdentity() {
     QCOMPARE(up->Device, parent->Device);
     QCOMPARE(up->Inode, parent->Inode);
     QVERIFY(parent->Inode != EntryNamed(found, ".")->Inode);
+}
+
+void DriveFileSystemTest::opensSubFoldersButNoLinks_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("code");
+    QTest::newRow("folder") << "OLD" << 0;
+    QTest::newRow("link to a folder") << "LINK" << int(TFileSystemError::NotAFolder);
+    QTest::newRow("file") << "FILE.TXT" << int(TFileSystemError::NotAFolder);
+    QTest::newRow("missing") << "GONE" << int(TFileSystemError::FileNotFound);
+}
+
+void DriveFileSystemTest::opensSubFoldersButNoLinks() {
+    TDrives drives;
+    QVERIFY(QFile::link("OLD", drives.RootD + "/DOCS/LINK"));
+    TOpenedFolder docs = drives.Files.OpenFolder("D:\\DOCS");
+    QVERIFY(docs.Folder);
+    QFETCH(QString, name);
+
+    const TOpenedFolder opened = docs.Folder->OpenSubFolder(name);
+
+    QTEST(opened.ErrorCode, "code");
+    QCOMPARE(bool(opened.Folder), opened.ErrorCode == 0);
+    if (opened.Folder)
+        QCOMPARE(NamesOf(opened.Folder->Find("*.*", TFileAttribute::AnyFile)),
+                 QStringList({".", "..", "NEW"}));
 }
 
 void DriveFileSystemTest::tellsWhetherPathIsFolder_data() {

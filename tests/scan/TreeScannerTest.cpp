@@ -1,8 +1,10 @@
 // The tree scanner on real folder trees behind fake drives: the order of its events, where
-// a walk starts, stopping, odd entries, failing handlers and folders, links and deep trees.
+// a walk starts, stopping, odd entries, failing handlers and folders, what it cannot
+// catalogue, links and deep trees.
 
 #include "scan/TreeScanner.h"
 #include "platform/FakeFileSystem.h"
+#include "support/WithoutFileRights.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +12,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <dirent.h>
+#include <fcntl.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,6 +37,9 @@ struct TScanFixture {
         };
         Scanner.OnDirectoryDone = [this](TTreeScanner& sender) {
             Record(sender, QStringLiteral("done"));
+        };
+        Scanner.OnProblem = [this](const TScanProblem& problem) {
+            Problems << problem.Path + u'|' + problem.Text;
         };
     }
 
@@ -63,7 +71,8 @@ struct TScanFixture {
     QString DRoot;
     TTreeScanner Scanner{Files};
     QStringList Events;
-    int Misfires = 0; // events from another sender or outside a search
+    QStringList Problems; // "path|text" of each problem reported
+    int Misfires = 0;     // events from another sender or outside a search
 };
 
 const QStringList StopTreeEvents = {
@@ -77,19 +86,111 @@ void Link(const TScanFixture& fixture, const char* target, const QString& path) 
              qPrintable(path));
 }
 
-// Reports the folder TWIN as the very folder ORIGINAL, as a bind mount does.
-class TTwinFileSystem : public TFakeFileSystem {
+class TEditedFileSystem;
+
+// A folder of TEditedFileSystem: its listings pass through the file system's Edit.
+class TEditedFolder : public TOpenFolder {
 public:
-    TFindResult Find(const QString& pattern, quint32 attributeMask) override {
-        TFindResult result = TFakeFileSystem::Find(pattern, attributeMask);
-        const std::optional<TFoundEntry> original = EntryOf(QStringLiteral("D:\\ORIGINAL"));
-        for (TFoundEntry& entry : result.Entries)
-            if (entry.Name == u"TWIN" && original) {
-                entry.Device = original->Device;
-                entry.Inode = original->Inode;
-            }
-        return result;
+    TEditedFolder(std::unique_ptr<TOpenFolder> inner, TEditedFileSystem& files)
+        : Inner(std::move(inner))
+        , Files(files) {}
+    TFindResult Find(const QString& pattern, quint32 attributeMask) override;
+    TOpenedFolder OpenSubFolder(const QString& name) override;
+
+private:
+    std::unique_ptr<TOpenFolder> Inner;
+    TEditedFileSystem& Files;
+};
+
+// Shows a walk listings that a real disc gives rarely or never (a bind mount's twin, a
+// name twice), made by Edit from the real ones.
+class TEditedFileSystem : public TFakeFileSystem {
+public:
+    std::function<void(TFindResult&)> Edit;
+
+    TOpenedFolder OpenFolder(const QString& path) override {
+        return Wrap(TFakeFileSystem::OpenFolder(path));
     }
+    TOpenedFolder Wrap(TOpenedFolder opened) {
+        if (opened.Folder)
+            opened.Folder = std::make_unique<TEditedFolder>(std::move(opened.Folder), *this);
+        return opened;
+    }
+};
+
+TFindResult TEditedFolder::Find(const QString& pattern, quint32 attributeMask) {
+    TFindResult result = Inner->Find(pattern, attributeMask);
+    if (Files.Edit)
+        Files.Edit(result);
+    return result;
+}
+
+TOpenedFolder TEditedFolder::OpenSubFolder(const QString& name) {
+    return Files.Wrap(Inner->OpenSubFolder(name));
+}
+
+// FileFound at each `event` of a whole scan of D:\ on `files`.
+QStringList ReportedOnD(TFileSystem& files, TTreeScanner::TEvent TTreeScanner::*event) {
+    TTreeScanner scanner(files);
+    scanner.InitialDirectory = QStringLiteral("D:\\");
+    QStringList found;
+    scanner.*event = [&found](TTreeScanner& sender) {
+        found << sender.FileFound();
+    };
+    scanner.StartSearch();
+    return found;
+}
+
+// Removes `name` under the open folder `parent` and all it holds, folder by folder, as
+// paths past the system's limit cannot be named whole.
+void RemoveTree(int parent, const char* name) {
+    const int handle = openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (DIR* listing = handle >= 0 ? fdopendir(handle) : nullptr) {
+        while (const dirent* item = readdir(listing)) {
+            const QByteArray child(item->d_name);
+            if (child != "." && child != ".." && unlinkat(handle, child.constData(), 0) != 0)
+                RemoveTree(handle, child.constData());
+        }
+        closedir(listing);
+    }
+    unlinkat(parent, name, AT_REMOVEDIR);
+}
+
+// A chain of `levels` folders all named `name` under `root`, made from each parent so it
+// may go past the system's path limit; an empty file "f<level>.txt" at each level listed
+// in `withFile` (1 is the first folder). Removed with everything in it at the end.
+class TFolderChain {
+public:
+    TFolderChain(const QString& root, const QByteArray& name, int levels, QList<int> withFile)
+        : Root(QFile::encodeName(root))
+        , Name(name) {
+        int parent = open(Root.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        for (int level = 1; level <= levels && parent >= 0; ++level) {
+            mkdirat(parent, name.constData(), 0755);
+            const int folder = openat(parent, name.constData(), O_RDONLY | O_DIRECTORY);
+            close(parent);
+            parent = folder;
+            if (withFile.contains(level))
+                close(openat(parent, ("f" + QByteArray::number(level) + ".txt").constData(),
+                             O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+            Made = level;
+        }
+        if (parent >= 0)
+            close(parent);
+    }
+    ~TFolderChain() {
+        const int root = open(Root.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        RemoveTree(root, Name.constData());
+        close(root);
+    }
+    TFolderChain(const TFolderChain&) = delete;
+    TFolderChain& operator=(const TFolderChain&) = delete;
+
+    int Made = 0; // the levels made
+
+private:
+    QByteArray Root;
+    QByteArray Name;
 };
 
 } // namespace
@@ -100,7 +201,9 @@ class TreeScannerTest : public QObject {
 private slots:
     void newScannerIsIdleAndEmpty();
     void reportsFoldersPreOrderAndFilesSortedWithoutCase();
-    void namesEqualButForCaseAreReportedOnce();
+    void distinctNamesAreDistinctFiles_data();
+    void distinctNamesAreDistinctFiles();
+    void nameListedTwiceExactlyIsReportedOnce();
     void sortsInTheUserLocaleOrder_data();
     void sortsInTheUserLocaleOrder();
     void normalisesInitialDirectory_data();
@@ -115,9 +218,16 @@ private slots:
     void idleAgainAfterAHandlerThrows();
     void foldersThatCannotBeListedAreFoundAndDone_data();
     void foldersThatCannotBeListedAreFoundAndDone();
+    void problemsAreCountedAndResetEachScan();
+    void reportsNamesTheCatalogueCannotHold_data();
+    void reportsNamesTheCatalogueCannotHold();
+    void folderPathsPastTheLimits_data();
+    void folderPathsPastTheLimits();
     void neverFollowsFolderLinks();
+    void folderSwappedForALinkIsNotFollowed();
     void folderReachedTwiceIsWalkedOnce();
     void walksTwoThousandFoldersDeepOnASmallStack();
+    void deepTreeNeedsNoHandlePerLevel();
 };
 
 void TreeScannerTest::newScannerIsIdleAndEmpty() {
@@ -173,20 +283,59 @@ void TreeScannerTest::reportsFoldersPreOrderAndFilesSortedWithoutCase() {
     QCOMPARE(fixture.Scanner.FileFound(), QStringLiteral("Lied.txt"));
 }
 
-void TreeScannerTest::namesEqualButForCaseAreReportedOnce() {
+void TreeScannerTest::distinctNamesAreDistinctFiles_data() {
+    QTest::addColumn<QStringList>("made"); // files, with their folders
+    QTest::addColumn<QStringList>("expected");
+    // Names the collator holds equal follow in code-unit order.
+    QTest::newRow("case") << QStringList{"readme", "README"}
+                          << QStringList{"file README 0", "file readme 0"};
+    QTest::newRow("folders differing in case, with their files")
+        << QStringList{"docs/a.txt", "Docs/b.txt"}
+        << QStringList{"found D:\\Docs\\", "file b.txt 0", "done",
+                       "found D:\\docs\\", "file a.txt 0", "done"};
+    QTest::newRow("composed and decomposed")
+        << QStringList{"caf\u00e9", "cafe\u0301"}
+        << QStringList{"file cafe\u0301 0", "file caf\u00e9 0"};
+    QTest::newRow("zero-width space")
+        << QStringList{"a\u200bb", "ab"} << QStringList{"file ab 0", "file a\u200bb 0"};
+    QTest::newRow("soft hyphen") << QStringList{"a\u00adb", "ab"}
+                                 << QStringList{"file ab 0", "file a\u00adb 0"};
+    QTest::newRow("full-width letter")
+        << QStringList{"\uff21.txt", "A.txt"} << QStringList{"file A.txt 0", "file \uff21.txt 0"};
+}
+
+void TreeScannerTest::distinctNamesAreDistinctFiles() {
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     TScanFixture fixture;
-    fixture.MakeFile(QStringLiteral("same.txt"));
-    fixture.MakeFile(QStringLiteral("SAME.TXT"));
-    fixture.MakeFile(QStringLiteral("dir/f.txt"));
-    fixture.MakeFile(QStringLiteral("DIR/F.txt"));
+    QFETCH(QStringList, made);
+    for (const QString& path : made)
+        fixture.MakeFile(path);
 
     fixture.Scanner.StartSearch();
+    const QStringList first = fixture.Events;
+    fixture.Events.clear();
+    fixture.Scanner.StartSearch();
+    QLocale::setDefault(before);
 
-    // Which of the two stays depends on the order the folder lists them.
-    QCOMPARE(fixture.Events.size(), 6);
-    QVERIFY(QStringList({"file same.txt 0", "file SAME.TXT 0"}).contains(fixture.Events[1]));
-    QVERIFY(QStringList({"found D:\\dir\\", "found D:\\DIR\\"}).contains(fixture.Events[2]));
-    QVERIFY(QStringList({"file f.txt 0", "file F.txt 0"}).contains(fixture.Events[3]));
+    QFETCH(QStringList, expected);
+    QCOMPARE(first.mid(1, first.size() - 2), expected);
+    QCOMPARE(fixture.Events, first); // the order is the same every time
+    QCOMPARE(fixture.Scanner.ProblemCount(), 0);
+}
+
+void TreeScannerTest::nameListedTwiceExactlyIsReportedOnce() {
+    TEditedFileSystem files;
+    const QString root = files.AddDrive(u'D', TDriveType::Fixed);
+    for (const char* name : {"twice.txt", "TWICE.txt"})
+        QVERIFY(QFile(root + u'/' + QString::fromLatin1(name)).open(QIODevice::WriteOnly));
+    files.Edit = [](TFindResult& result) {
+        const std::vector<TFoundEntry> listed = result.Entries;
+        result.Entries.insert(result.Entries.end(), listed.begin(), listed.end());
+    };
+
+    QCOMPARE(ReportedOnD(files, &TTreeScanner::OnFileFound),
+             QStringList({"TWICE.txt", "twice.txt"}));
 }
 
 void TreeScannerTest::sortsInTheUserLocaleOrder_data() {
@@ -419,31 +568,37 @@ void TreeScannerTest::foldersThatCannotBeListedAreFoundAndDone_data() {
     QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("initial");
     QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QStringList>("problems");
     QTest::newRow("gone after its parent listed it")
         << "remove B"
         << "D:\\"
         << QStringList{"found D:\\",    "file r1.txt 0", "file r2.txt 0", "found D:\\A\\",
                        "file a1.txt 0", "file a2.txt 0", "file a3.txt 0", "found D:\\A\\X\\",
                        "file x1.txt 0", "done",          "done",          "found D:\\B\\",
-                       "done",          "done"};
+                       "done",          "done"}
+        << QStringList{"D:\\B\\|File not found: D:\\B"};
     QTest::newRow("missing start folder") << ""
-                                          << "D:\\NOPE" << QStringList{"found D:\\NOPE\\", "done"};
-    QTest::newRow("drive not ready") << "eject D"
-                                     << "D:" << QStringList{"found D:\\", "done"};
+                                          << "D:\\NOPE" << QStringList{"found D:\\NOPE\\", "done"}
+                                          << QStringList{"D:\\NOPE\\|File not found: D:\\NOPE"};
+    QTest::newRow("drive not ready")
+        << "eject D"
+        << "D:" << QStringList{"found D:\\", "done"} << QStringList{"D:\\|I/O error 21: D:\\"};
     QTest::newRow("no such drive") << ""
-                                   << "Q:\\" << QStringList{"found Q:\\", "done"};
-    if (geteuid() != 0) // permissions do not hold back root
-        QTest::newRow("access denied")
-            << "lock A"
-            << "D:\\" << QStringList{"found D:\\",    "file r1.txt 0", "file r2.txt 0",
-                                     "found D:\\A\\", "done",          "found D:\\B\\",
-                                     "file b1.txt 0", "done",          "done"};
+                                   << "Q:\\" << QStringList{"found Q:\\", "done"}
+                                   << QStringList{"Q:\\|Invalid filename: Q:\\"};
+    QTest::newRow("access denied")
+        << "lock A"
+        << "D:\\"
+        << QStringList{"found D:\\",    "file r1.txt 0", "file r2.txt 0", "found D:\\A\\", "done",
+                       "found D:\\B\\", "file b1.txt 0", "done",          "done"}
+        << QStringList{"D:\\A\\|File access denied: D:\\A"};
 }
 
 void TreeScannerTest::foldersThatCannotBeListedAreFoundAndDone() {
     TScanFixture fixture;
     fixture.MakeStopTree();
     QFETCH(QString, how);
+    const TWithoutFileRights rights; // so permissions hold back root too
     if (how == u"remove B") {
         fixture.Scanner.OnDirectoryFound = [&fixture](TTreeScanner& sender) {
             fixture.Events << QStringLiteral("found ") + sender.FileFound();
@@ -453,6 +608,8 @@ void TreeScannerTest::foldersThatCannotBeListedAreFoundAndDone() {
     } else if (how == u"eject D") {
         fixture.Files.SetReady(u'D', false);
     } else if (how == u"lock A") {
+        if (!rights.Effective())
+            QSKIP("permissions do not hold back this process");
         QVERIFY(QFile::setPermissions(fixture.Real(QStringLiteral("A")), {}));
     }
     QFETCH(QString, initial);
@@ -464,6 +621,110 @@ void TreeScannerTest::foldersThatCannotBeListedAreFoundAndDone() {
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     QTEST(fixture.Events, "expected");
+    QTEST(fixture.Problems, "problems");
+}
+
+void TreeScannerTest::problemsAreCountedAndResetEachScan() {
+    TScanFixture fixture;
+    fixture.MakeStopTree();
+    fixture.Scanner.OnProblem = nullptr; // counted all the same
+    // Both go once the root is listed.
+    fixture.Scanner.OnFileFound = [&fixture](TTreeScanner& sender) {
+        if (sender.FileFound() == u"r1.txt")
+            for (const char* gone : {"A", "B"})
+                QDir(fixture.Real(QString::fromLatin1(gone))).removeRecursively();
+    };
+
+    fixture.Scanner.StartSearch();
+
+    QCOMPARE(fixture.Scanner.ProblemCount(), 2);
+    QCOMPARE(fixture.Scanner.FirstProblem().Path, QStringLiteral("D:\\A\\"));
+    QCOMPARE(fixture.Scanner.FirstProblem().Text, QStringLiteral("File not found: D:\\A"));
+
+    fixture.Scanner.StartSearch();
+
+    QCOMPARE(fixture.Scanner.ProblemCount(), 0);
+    QVERIFY(fixture.Scanner.FirstProblem().Path.isEmpty());
+    QVERIFY(fixture.Scanner.FirstProblem().Text.isEmpty());
+}
+
+void TreeScannerTest::reportsNamesTheCatalogueCannotHold_data() {
+    QTest::addColumn<QByteArray>("made"); // under D:\, a file unless it ends in '/'
+    QTest::addColumn<QString>("mask");
+    QTest::addColumn<QStringList>("problems");
+    const QString bad = QStringLiteral("caf\ufffd");
+    QTest::newRow("file name not UTF-8")
+        << QByteArray("caf\xe9.txt") << "*.*"
+        << QStringList{"D:\\" + bad + ".txt|Name is not valid UTF-8: D:\\" + bad + ".txt"};
+    QTest::newRow("file name with a backslash")
+        << QByteArray("back\\slash.txt") << "*.*"
+        << QStringList{"D:\\back\\slash.txt|Name holds a backslash: D:\\back\\slash.txt"};
+    QTest::newRow("folder name not UTF-8, its files with it")
+        << QByteArray("caf\xe9/") << "*.txt"
+        << QStringList{"D:\\" + bad + "\\|Name is not valid UTF-8: D:\\" + bad};
+    QTest::newRow("file the mask leaves out anyway")
+        << QByteArray("caf\xe9.doc") << "*.txt" << QStringList{};
+}
+
+void TreeScannerTest::reportsNamesTheCatalogueCannotHold() {
+    TScanFixture fixture;
+    fixture.MakeFile(QStringLiteral("ok.txt"));
+    QFETCH(QByteArray, made);
+    const QByteArray real = QFile::encodeName(fixture.DRoot) + '/' + made;
+    if (made.endsWith('/')) {
+        QVERIFY(mkdir(real.constData(), 0755) == 0);
+        QVERIFY(close(open(real + "in.txt", O_WRONLY | O_CREAT, 0644)) == 0);
+    } else {
+        QVERIFY(close(open(real.constData(), O_WRONLY | O_CREAT, 0644)) == 0);
+    }
+    QFETCH(QString, mask);
+    fixture.Scanner.FileMask = mask;
+
+    fixture.Scanner.StartSearch();
+
+    // Left out of the catalogue, but not silently.
+    QCOMPARE(fixture.Events, QStringList({"found D:\\", "file ok.txt 0", "done"}));
+    QTEST(fixture.Problems, "problems");
+}
+
+void TreeScannerTest::folderPathsPastTheLimits_data() {
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<int>("levels");
+    QTest::addColumn<int>("walked"); // the levels walked; a deeper one is a problem
+    // 120 two-byte letters a level: 3,633 characters, 7,230 bytes at the bottom.
+    QTest::newRow("past the system's path limit, within the catalogue's")
+        << QString(120, QChar(0xe9)).toUtf8() << 30 << 30;
+    // 201 characters a level: 4,023 at level 20, 4,224 at 21.
+    QTest::newRow("past the catalogue's 4,096 characters") << QByteArray(200, 'a') << 22 << 20;
+}
+
+void TreeScannerTest::folderPathsPastTheLimits() {
+    TScanFixture fixture;
+    QFETCH(QByteArray, name);
+    QFETCH(int, levels);
+    QList<int> withFile;
+    for (int level = 1; level <= levels; ++level)
+        withFile << level;
+    const TFolderChain chain(fixture.DRoot, name, levels, withFile);
+    QCOMPARE(chain.Made, levels);
+
+    fixture.Scanner.StartSearch();
+
+    QFETCH(int, walked);
+    QStringList expected = {"found D:\\"};
+    QString path = QStringLiteral("D:\\");
+    for (int level = 1; level <= walked; ++level) {
+        path += QString::fromUtf8(name) + u'\\';
+        expected << "found " + path << QStringLiteral("file f%1.txt 0").arg(level);
+    }
+    expected += QStringList(walked + 1, QStringLiteral("done"));
+    QCOMPARE(fixture.Events, expected);
+    QStringList problems;
+    if (walked < levels) {
+        path += QString::fromUtf8(name) + u'\\';
+        problems << path + "|Folder path longer than 4096 characters: " + path.chopped(1);
+    }
+    QCOMPARE(fixture.Problems, problems);
 }
 
 void TreeScannerTest::neverFollowsFolderLinks() {
@@ -485,22 +746,53 @@ void TreeScannerTest::neverFollowsFolderLinks() {
     QCOMPARE(fixture.Events, expected);
 }
 
+// In D:\IN\, B is swapped for a link to D:\OUT\ after IN was listed, while A is walked.
+void TreeScannerTest::folderSwappedForALinkIsNotFollowed() {
+    TScanFixture fixture;
+    fixture.MakeFile(QStringLiteral("IN/A/a.txt"));
+    fixture.MakeFile(QStringLiteral("IN/B/b.txt"));
+    fixture.MakeFile(QStringLiteral("OUT/secret.txt"));
+    fixture.Scanner.OnDirectoryFound = [&fixture](TTreeScanner& sender) {
+        fixture.Events << QStringLiteral("found ") + sender.FileFound();
+        if (sender.FileFound() == u"D:\\IN\\A\\") {
+            QVERIFY(QDir(fixture.Real(QStringLiteral("IN"))).rename("B", "B.old"));
+            Link(fixture, "../OUT", QStringLiteral("IN/B"));
+        }
+    };
+    fixture.Scanner.InitialDirectory = QStringLiteral("D:\\IN");
+
+    fixture.Scanner.StartSearch();
+
+    const QStringList expected = {"found D:\\IN\\",
+                                  "found D:\\IN\\A\\",
+                                  "file a.txt 0",
+                                  "done",
+                                  "found D:\\IN\\B\\",
+                                  "done",
+                                  "done"};
+    QCOMPARE(fixture.Events, expected);
+    QCOMPARE(fixture.Problems, QStringList({"D:\\IN\\B\\|I/O error 267: D:\\IN\\B"}));
+}
+
 void TreeScannerTest::folderReachedTwiceIsWalkedOnce() {
-    TTwinFileSystem files;
+    TEditedFileSystem files;
     const QString root = files.AddDrive(u'D', TDriveType::Fixed);
     QVERIFY(QDir().mkpath(root + "/ORIGINAL"));
     QVERIFY(QDir().mkpath(root + "/TWIN"));
     QVERIFY(QDir().mkpath(root + "/OTHER"));
-    TTreeScanner scanner(files);
-    scanner.InitialDirectory = QStringLiteral("D:\\");
-    QStringList folders;
-    scanner.OnDirectoryFound = [&folders](TTreeScanner& sender) {
-        folders << sender.FileFound();
+    // TWIN is reported as the very folder ORIGINAL, as a bind mount does.
+    const std::optional<TFoundEntry> original = files.EntryOf(QStringLiteral("D:\\ORIGINAL"));
+    QVERIFY(original);
+    files.Edit = [&original](TFindResult& result) {
+        for (TFoundEntry& entry : result.Entries)
+            if (entry.Name == u"TWIN") {
+                entry.Device = original->Device;
+                entry.Inode = original->Inode;
+            }
     };
 
-    scanner.StartSearch();
-
-    QCOMPARE(folders, QStringList({"D:\\", "D:\\ORIGINAL\\", "D:\\OTHER\\"}));
+    QCOMPARE(ReportedOnD(files, &TTreeScanner::OnDirectoryFound),
+             QStringList({"D:\\", "D:\\ORIGINAL\\", "D:\\OTHER\\"}));
 }
 
 void TreeScannerTest::walksTwoThousandFoldersDeepOnASmallStack() {
@@ -536,6 +828,33 @@ void TreeScannerTest::walksTwoThousandFoldersDeepOnASmallStack() {
     QCOMPARE(fixture.Events[folders - 1], QStringLiteral("found ") + deepest);
     QCOMPARE(fixture.Events[folders], QStringLiteral("file bottom.txt 0"));
     QCOMPARE(fixture.Events.mid(folders + 1), QStringList(folders, QStringLiteral("done")));
+}
+
+// Each of 150 levels holds a leaf folder b, walked after the next level a: a walk that
+// kept every folder with a sub-folder still due open would need a handle per level.
+void TreeScannerTest::deepTreeNeedsNoHandlePerLevel() {
+    TScanFixture fixture;
+    const int depth = 150;
+    QString level;
+    for (int n = 0; n < depth; ++n) {
+        fixture.MakeFile(level + QStringLiteral("b/f.txt"));
+        level += QStringLiteral("a/");
+    }
+    int files = 0;
+    fixture.Scanner.OnFileFound = [&files](TTreeScanner&) {
+        ++files;
+    };
+    rlimit saved{};
+    QVERIFY(getrlimit(RLIMIT_NOFILE, &saved) == 0);
+    rlimit low = saved;
+    low.rlim_cur = 128;
+    QVERIFY(setrlimit(RLIMIT_NOFILE, &low) == 0);
+
+    fixture.Scanner.StartSearch();
+    QVERIFY(setrlimit(RLIMIT_NOFILE, &saved) == 0);
+
+    QCOMPARE(fixture.Problems, QStringList());
+    QCOMPARE(files, depth);
 }
 
 QTEST_GUILESS_MAIN(TreeScannerTest)
