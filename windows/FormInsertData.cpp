@@ -101,7 +101,10 @@ TFormInsertData::TFormInsertData(TMessageService& messages, TFileSystem& files, 
     layout->addWidget(DBGridSelectedData, 1);
     layout->addWidget(CreatePanelBottom());
     layout->addWidget(CounterStatusBar(CounterPanel));
-    resize(InsideSize);
+    // The platform's sans-serif is wider than the one the layout was drawn with: widen the
+    // window just enough that "Sub-Diretories" is not cut off.
+    resize(std::max(InsideSize.width(), CheckBoxSubDir->geometry().right() + 8),
+           InsideSize.height());
 
     // Regions in their tab order: the directory panel, the grid, the bottom panel.
     setTabOrder(ButtonBack, DBGridSelectedData);
@@ -149,7 +152,8 @@ QWidget* TFormInsertData::CreatePanelDirectory() {
     ButtonSelectData = Button(panel, "ButtonSelectData", SelectDataCaption, {584, 16, 89, 25});
     CheckBoxSubDir = new QCheckBox(QStringLiteral("Sub-Diretories"), panel);
     CheckBoxSubDir->setObjectName(QStringLiteral("CheckBoxSubDir"));
-    CheckBoxSubDir->setGeometry(586, 48, 87, 17);
+    // Wide enough for its caption in the platform's font, which is wider than the stored one.
+    CheckBoxSubDir->setGeometry(586, 48, std::max(87, CheckBoxSubDir->sizeHint().width()), 17);
     NavyLabel(panel, "LabelLabel", QStringLiteral("Label"), {584, 72});
     EditLabel = new QLineEdit(panel);
     EditLabel->setObjectName(QStringLiteral("EditLabel"));
