@@ -4,14 +4,18 @@
 #include "app/FormZandrel.h"
 #include "CatalogFixture.h"
 #include "ScriptedMessages.h"
+#include "StoredLayout.h"
 #include "app/ZandrelApplication.h"
 #include "catalog/DataError.h"
+#include "platform/FakeFileSystem.h"
 #include "platform/FileSystemError.h"
 #include "widgets/records/NavigatorButton.h"
 #include "widgets/records/RecordGrid.h"
 #include "widgets/records/RecordNavigator.h"
+#include "windows/FormInsertData.h"
 
 #include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -73,6 +77,7 @@ private slots:
     void anErrorOfACommandShowsOneBoxFromItsHandler();
     void insertAndFindCallTheirWindowsOnceThereAreAny();
     void insertPostsAPendingEditBeforeTheWindowShows();
+    void rowsInsertedShowOnTheMainWindow();
 
 private:
     TScriptedMessages& Messages;
@@ -143,18 +148,9 @@ void FormZandrelTest::layoutMatchesTheStoredWindow() {
     QFETCH(QString, text);
     Start(3);
     const QWidget* widget = Child<QWidget>(name.toLatin1().constData());
-    if (name != QLatin1String("StatusBar"))
-        QCOMPARE(widget->pos(), place.topLeft());
-    if (place.width())
-        QCOMPARE(widget->width(), place.width());
-    if (place.height())
-        QCOMPARE(widget->height(), place.height());
-    if (const auto* label = qobject_cast<const QLabel*>(widget)) {
-        QCOMPARE(label->text(), text);
-        QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 0x80));
-    }
-    if (const auto* box = qobject_cast<const QLineEdit*>(widget))
-        QCOMPARE(box->text(), text);
+    CheckStoredLayout(widget, place, text, name != QLatin1String("StatusBar"));
+    if (QTest::currentTestFailed())
+        return;
     QCOMPARE(Form->windowTitle(), Title);
     QVERIFY(Form->width() >= 736);
 }
@@ -398,6 +394,38 @@ void FormZandrelTest::insertPostsAPendingEditBeforeTheWindowShows() {
     QCOMPARE(stored, QStringLiteral("typed"));
     QCOMPARE(Form->TableData.State(), TCursorState::Browse);
     QVERIFY(Messages.Shown.isEmpty());
+}
+
+void FormZandrelTest::rowsInsertedShowOnTheMainWindow() {
+    Start(3);
+    TFakeFileSystem files;
+    const QString root = files.AddDrive(u'D', TDriveType::CdRom, QStringLiteral("MY DISC"));
+    for (const char* name : {"a.txt", "b.txt"})
+        QVERIFY(QFile(root + QLatin1Char('/') + QLatin1String(name)).open(QIODevice::WriteOnly));
+    files.SetCurrentFolder(QStringLiteral("D:\\"));
+    TTableFixture staging;
+    TFormInsertData insertData(Messages, files, staging.Path, *Form, Form->TableData);
+    Form->ShowInsertData = [&] {
+        insertData.show();
+    };
+    QTest::keyClick(Form.get(), Qt::Key_I, Qt::ControlModifier);
+    QVERIFY(QTest::qWaitForWindowExposed(&insertData));
+    QVERIFY(!Form->isEnabled());
+    QVERIFY(!Form->TableData.Active());
+    auto* list = insertData.findChild<QWidget*>(QStringLiteral("FileListBoxDirectory"));
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_Return);
+    QTest::mouseClick(insertData.findChild<QWidget*>(QStringLiteral("ButtonInsertData")),
+                      Qt::LeftButton);
+    QCOMPARE(Messages.Texts(), (QStringList{"2 Data. All Done with Success.",
+                                            "2 Data Inserted. All Done with Success."}));
+    QVERIFY(!insertData.isVisible());
+    QVERIFY(Form->isEnabled());
+    QCOMPARE(Counter(), QStringLiteral("Data 1 of 5"));
+    const auto* grid = Child<TRecordGrid>("DBGridData");
+    QCOMPARE(grid->CellText(5, 1), QStringLiteral("D:\\"));
+    QCOMPARE(grid->CellText(5, 2), QStringLiteral("b.txt"));
 }
 
 void FormZandrelTest::aboutLabelAnswersAReleaseOverItOnly_data() {
