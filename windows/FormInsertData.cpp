@@ -430,10 +430,10 @@ void TFormInsertData::DataSourceSelectedDataDataChange(int) {
 void TFormInsertData::AppendStagingRows(qint64& count) {
     TBulkTransaction transaction(TableToExportData);
     TableToExportSelect.First();
+    QStringList values(TableToExportSelect.FieldCount());
     while (!TableToExportSelect.Eof()) {
-        QStringList values;
-        for (int field = 0; field < TableToExportSelect.FieldCount(); ++field)
-            values.append(TableToExportSelect.FieldText(field));
+        for (int field = 0; field < values.size(); ++field)
+            values[field] = TableToExportSelect.FieldText(field);
         TableToExportData.AppendRecord(values);
         TableToExportSelect.Next();
         ++count;
@@ -455,7 +455,6 @@ void TFormInsertData::ButtonInsertDataClick() {
         RecoverFromFailedSelect();
         throw;
     }
-    TableToExportData.Close();
     TableToExportSelect.Close();
     TableSelectedData.Open();
     Messages.ShowMessage(QString::number(count) +
@@ -465,5 +464,8 @@ void TFormInsertData::ButtonInsertDataClick() {
         TableSelectedData.EmptyTable();
         TableSelectedData.Open();
     }
+    // Closed once the main window's cursor is open again, so that cursor finds the
+    // catalog's row order still loaded instead of reading a large table a second time.
     hide();
+    TableToExportData.Close();
 }
