@@ -455,6 +455,7 @@ void TFormInsertData::ButtonInsertDataClick() {
         RecoverFromFailedSelect();
         throw;
     }
+    TableToExportData.Close();
     TableToExportSelect.Close();
     TableSelectedData.Open();
     Messages.ShowMessage(QString::number(count) +
@@ -464,8 +465,5 @@ void TFormInsertData::ButtonInsertDataClick() {
         TableSelectedData.EmptyTable();
         TableSelectedData.Open();
     }
-    // Closed once the main window's cursor is open again, so that cursor finds the
-    // catalog's row order still loaded instead of reading a large table a second time.
     hide();
-    TableToExportData.Close();
 }
