@@ -6,6 +6,7 @@
 #include "widgets/records/BoundEdit.h"
 #include "widgets/records/RecordGrid.h"
 #include "widgets/records/RecordNavigator.h"
+#include "windows/FormParts.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -16,38 +17,15 @@
 #include <QVBoxLayout>
 
 namespace {
-const QColor Navy(0x00, 0x00, 0x80);
-
 // The stored size is the whole window with a Windows frame (4 px borders, 19 px caption);
 // Qt sizes the inside, menu bar included.
 constexpr QSize InsideSize(744 - 2 * 4, 563 - 2 * 4 - 19);
 constexpr int PanelTopHeight = 97;
 constexpr int PanelBottomHeight = 41;
-constexpr int StatusBarHeight = 19;
-constexpr int StatusPanelWidths[] = {400, 150, 50};
 
 const QString AboutText = QStringLiteral("Bugs or Sugestions send mail to:\r"
                                          "zandrel.bugs@example.org or\r"
                                          "qorvin.support@example.org");
-
-QLabel* NavyLabel(QWidget* parent, const char* name, const QString& text, QPoint place) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, Navy);
-    label->setPalette(palette);
-    label->move(place);
-    label->adjustSize();
-    return label;
-}
-
-QFrame* RaisedPanel(const char* name, int height) {
-    auto* panel = new QFrame;
-    panel->setObjectName(QLatin1String(name));
-    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    panel->setFixedHeight(height);
-    return panel;
-}
 } // namespace
 
 TFormZandrel::TFormZandrel(TMessageService& messages, QString catalogPath, QWidget* parent)
@@ -75,10 +53,7 @@ TFormZandrel::TFormZandrel(TMessageService& messages, QString catalogPath, QWidg
     layout->addWidget(CreatePanelBottom());
     auto* grid = new TRecordGrid(Messages);
     grid->setObjectName(QStringLiteral("DBGridData"));
-    grid->SetColumns({{QStringLiteral("Label"), QStringLiteral("CD Label"), 70},
-                      {QStringLiteral("Directory"), QStringLiteral("Directory on CD"), 262},
-                      {QStringLiteral("File"), QStringLiteral("File on Directory"), 258},
-                      {QStringLiteral("Coments"), QStringLiteral("Coments of File"), 410}});
+    grid->SetColumns(CatalogGridColumns());
     grid->SetDataSource(&DataSourceData);
     layout->addWidget(grid, 1);
     setCentralWidget(client);
@@ -175,19 +150,7 @@ QWidget* TFormZandrel::CreatePanelBottom() {
 }
 
 void TFormZandrel::CreateStatusBar() {
-    auto* bar = new QStatusBar;
-    bar->setObjectName(QStringLiteral("StatusBar"));
-    bar->setFixedHeight(StatusBarHeight);
-    int number = 0;
-    for (const int width : StatusPanelWidths) {
-        auto* panel = new QLabel;
-        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(++number));
-        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        panel->setFixedWidth(width);
-        bar->addWidget(panel);
-    }
-    CounterPanel = bar->findChild<QLabel*>(QStringLiteral("StatusPanel2"));
-    setStatusBar(bar);
+    setStatusBar(CounterStatusBar(CounterPanel));
 }
 
 void TFormZandrel::FormCreate() {
@@ -222,9 +185,13 @@ void TFormZandrel::MenuItemExiExitClick() {
     close();
 }
 
+// That window closes the catalog cursor: a modified row is posted first, and a post that
+// fails keeps the window from opening.
 void TFormZandrel::MenuItemDataInsertClick() {
-    if (ShowInsertData)
-        ShowInsertData();
+    if (!ShowInsertData)
+        return;
+    PostPendingEdits();
+    ShowInsertData();
 }
 
 void TFormZandrel::MenuItemDataFindClick() {
@@ -241,8 +208,7 @@ void TFormZandrel::LabelByQorvinClick() {
 }
 
 void TFormZandrel::DataSourceDataDataChange(int) {
-    CounterPanel->setText(
-        QStringLiteral("Data %1 of %2").arg(TableData.RecNo()).arg(TableData.RecordCount()));
+    CounterPanel->setText(RecordCounterText(TableData));
 }
 
 // The label clicks as a button does: pressed over it and released over it.

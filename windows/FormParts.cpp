@@ -1,0 +1,58 @@
+#include "windows/FormParts.h"
+
+#include "catalog/TableCursor.h"
+
+#include <QLabel>
+#include <QStatusBar>
+
+namespace {
+const QColor Navy(0x00, 0x00, 0x80);
+constexpr int StatusBarHeight = 19;
+constexpr int StatusPanelWidths[] = {400, 150, 50};
+} // namespace
+
+QLabel* NavyLabel(QWidget* parent, const char* name, const QString& text, QPoint place) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Navy);
+    label->setPalette(palette);
+    label->move(place);
+    label->adjustSize();
+    return label;
+}
+
+QFrame* RaisedPanel(const char* name, int height) {
+    auto* panel = new QFrame;
+    panel->setObjectName(QLatin1String(name));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setFixedHeight(height);
+    return panel;
+}
+
+QStatusBar* CounterStatusBar(QLabel*& counter) {
+    auto* bar = new QStatusBar;
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    bar->setFixedHeight(StatusBarHeight);
+    int number = 0;
+    for (const int width : StatusPanelWidths) {
+        auto* panel = new QLabel;
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(++number));
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setFixedWidth(width);
+        bar->addWidget(panel);
+    }
+    counter = bar->findChild<QLabel*>(QStringLiteral("StatusPanel2"));
+    return bar;
+}
+
+QString RecordCounterText(const TTableCursor& cursor) {
+    return QStringLiteral("Data %1 of %2").arg(cursor.RecNo()).arg(cursor.RecordCount());
+}
+
+std::vector<TGridColumn> CatalogGridColumns() {
+    return {{QStringLiteral("Label"), QStringLiteral("CD Label"), 70},
+            {QStringLiteral("Directory"), QStringLiteral("Directory on CD"), 262},
+            {QStringLiteral("File"), QStringLiteral("File on Directory"), 258},
+            {QStringLiteral("Coments"), QStringLiteral("Coments of File"), 410}};
+}
