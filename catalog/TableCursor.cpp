@@ -397,6 +397,17 @@ void TTableCursor::AppendRecord(const QStringList& values) {
     Notify(TCursorEvent::RecordsChanged);
 }
 
+qint64 TTableCursor::AppendRowsOf(const QString& source) {
+    CheckBrowseMode();
+    const qint64 appended = File->AppendRowsOf(source);
+    const qint64 count = File->RowCount();
+    PositionAt(count);
+    AtBegin = count == 0;
+    AtEnd = true;
+    Notify(TCursorEvent::RecordsChanged);
+    return appended;
+}
+
 qint64 TTableCursor::RowCountWithInsert() const {
     RequireActive();
     Synchronise();

@@ -93,6 +93,9 @@ public:
     void Delete();
     void Refresh();
     void AppendRecord(const QStringList& values);
+    // Appends every row of the table file `source` after the last row, all or none, and
+    // stays on the last row; returns how many were appended.
+    qint64 AppendRowsOf(const QString& source);
 
     // Display order for a grid: the rows plus, while inserting, the new row at
     // InsertPosition(). Reading a shown row never moves the cursor.

@@ -503,6 +503,50 @@ void TTableFile::DeleteAllRows() {
     ForgetCachedRows();
 }
 
+qint64 TTableFile::AppendRowsOf(const QString& source) {
+    if (Bulk != TBulk::None)
+        FailWith(QStringLiteral("Rows of another table cannot be appended inside bulk work."));
+    TSqliteStatement attach;
+    if (const int result = attach.Prepare(Connection, "ATTACH DATABASE ?1 AS source");
+        result != SQLITE_OK)
+        Fail(result);
+    const QByteArray sourceUri = QUrl::fromLocalFile(QFileInfo(source).absoluteFilePath())
+                                     .toString(QUrl::FullyEncoded)
+                                     .toUtf8() +
+                                 "?mode=ro";
+    attach.BindText(1, sourceUri);
+    if (const int result = attach.Step(); result != SQLITE_DONE) {
+        const QString cause = EngineText(result, sqlite3_errmsg(Connection));
+        throw TDataError(FileMessage(cause, source));
+    }
+    // Each value is cut as a cursor cuts it: to the field's size in characters.
+    QByteArray values;
+    for (int field = 0; field < CatalogFieldCount; ++field) {
+        const QByteArray name = QByteArray("\"") + CatalogFieldNames[size_t(field)] + '"';
+        values +=
+            (field ? ", " : "") + (FieldSizes[size_t(field)] > 0
+                                       ? "substr(coalesce(" + name + ", ''), 1, " +
+                                             QByteArray::number(FieldSizes[size_t(field)]) + ")"
+                                       : "coalesce(" + name + ", '')");
+    }
+    qint64 appended = 0;
+    try {
+        WriteInTransaction([&] {
+            Execute(("INSERT INTO main.records (\"Label\", \"Directory\", \"File\", "
+                     "\"Coments\") SELECT " +
+                     values + " FROM source.records ORDER BY rowid")
+                        .constData());
+            appended = sqlite3_changes64(Connection);
+        });
+    } catch (...) {
+        sqlite3_exec(Connection, "DETACH DATABASE source", nullptr, nullptr, nullptr);
+        throw;
+    }
+    sqlite3_exec(Connection, "DETACH DATABASE source", nullptr, nullptr, nullptr);
+    ReadRowMap();
+    return appended;
+}
+
 void TTableFile::BeginBulk() {
     Execute("BEGIN IMMEDIATE");
     try {

@@ -53,6 +53,9 @@ public:
     void UpdateRow(const TStoredRow& seen, const TFieldValues& values);
     void DeleteRow(const TStoredRow& seen);
     void DeleteAllRows();
+    // Appends every row of the table file `source`, in its order, each value cut to this
+    // table's field size: all rows or none. Returns how many were appended.
+    qint64 AppendRowsOf(const QString& source);
 
     // All rows or none: a bulk that the engine aborted (a full disk) refuses every later
     // write and its commit.

@@ -427,20 +427,6 @@ void TFormInsertData::DataSourceSelectedDataDataChange(int) {
 
 // Every staging row or none: a catalog that refuses part-way (read-only, busy, full) gets
 // nothing, the staging rows stay for a second press, and that press adds each row once.
-void TFormInsertData::AppendStagingRows(qint64& count) {
-    TBulkTransaction transaction(TableToExportData);
-    TableToExportSelect.First();
-    QStringList values(TableToExportSelect.FieldCount());
-    while (!TableToExportSelect.Eof()) {
-        for (int field = 0; field < values.size(); ++field)
-            values[field] = TableToExportSelect.FieldText(field);
-        TableToExportData.AppendRecord(values);
-        TableToExportSelect.Next();
-        ++count;
-    }
-    transaction.Commit();
-}
-
 void TFormInsertData::ButtonInsertDataClick() {
     TableData.Close();
     qint64 count = 0;
@@ -449,7 +435,8 @@ void TFormInsertData::ButtonInsertDataClick() {
         TableToExportData.Last();
         TableSelectedData.Close();
         OpenWorkCursor(TableToExportSelect, TableSelectedData);
-        AppendStagingRows(count);
+        // Every staging row in its order, all or none, in one statement of the engine.
+        count = TableToExportData.AppendRowsOf(TableToExportSelect.TableName());
     } catch (const std::exception&) {
         TableToExportData.Close();
         RecoverFromFailedSelect();

@@ -74,7 +74,6 @@ private:
     void RecoverFromFailedSelect();
     void ScanBetweenFolders();
     void SetCommandsEnabled(bool enabled);
-    void AppendStagingRows(qint64& count);
 
     TMessageService& Messages;
     TFileSystem& Files;

@@ -5,6 +5,7 @@
 #include "support/TableFixture.h"
 
 #include <QTest>
+#include <sqlite3.h>
 
 namespace {
 
@@ -51,6 +52,7 @@ private slots:
     void reopenedTableWithGapsNumbersEveryChangeRight();
     void emptyingRefusedWhileAnyCursorIsOpen();
     void bulkTransactionKeepsAllOrNone();
+    void appendingAnotherTableKeepsItsOrderAndCutsToSize();
     void listenersAreToldOfEveryChange();
 };
 
@@ -438,6 +440,35 @@ void TableCursorTest::bulkTransactionKeepsAllOrNone() {
     TTableCursor reader(QStringLiteral("Reader"));
     OpenOn(reader, table.Path);
     QCOMPARE(reader.RecordCount(), 52);
+}
+
+// The rows of another table file come after the last row, in their order (gaps in rowids
+// and all), cut to the field sizes as a cursor would cut them.
+void TableCursorTest::appendingAnotherTableKeepsItsOrderAndCutsToSize() {
+    TTableFixture catalog(2);
+    TTableFixture staging(4);
+    sqlite3* other = nullptr;
+    sqlite3_open(staging.Path.toUtf8().constData(), &other);
+    sqlite3_exec(other,
+                 "DELETE FROM records WHERE rowid = 2;"
+                 "UPDATE records SET Label = 'a label far longer than its thirty-two characters', "
+                 "Coments = NULL WHERE rowid = 3;",
+                 nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+
+    TTableCursor cursor(QStringLiteral("TableToExportData"));
+    OpenOn(cursor, catalog.Path);
+    QCOMPARE(cursor.AppendRowsOf(staging.Path), 3);
+    QCOMPARE(cursor.RecordCount(), 5);
+    QCOMPARE(cursor.RecNo(), 5);
+    QVERIFY(cursor.Eof());
+    QStringList files;
+    for (cursor.SetRecNo(3); !cursor.Eof(); cursor.Next())
+        files << cursor.FieldText(2);
+    QCOMPARE(files, QStringList({"file1.txt", "file3.txt", "file4.txt"}));
+    cursor.SetRecNo(4);
+    QCOMPARE(cursor.FieldText(0), QStringLiteral("a label far longer than its thir"));
+    QCOMPARE(cursor.FieldText(3), QString());
 }
 
 void TableCursorTest::listenersAreToldOfEveryChange() {
