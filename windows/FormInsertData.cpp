@@ -352,12 +352,17 @@ void TFormInsertData::SelectTree() {
         ScanBatch.reset();
     }
     EndSelect();
+    // Nothing on the disc is left out silently: what could not be read or held is counted.
+    QString leftOut;
+    if (const qint64 problems = TreeScannerSelect.ProblemCount(); problems > 0)
+        leftOut = QStringLiteral("\n%1 folders or files could not be catalogued; the first: %2")
+                      .arg(Formatted(problems), TreeScannerSelect.FirstProblem().Text);
     if (FilesFound <= 0)
-        Messages.ShowMessage(QStringLiteral("No Data Inserted."));
+        Messages.ShowMessage(QStringLiteral("No Data Inserted.") + leftOut);
     else
         Messages.ShowMessage(
             Formatted(FilesFound) + QStringLiteral(" Data. All Done with Success. ") +
-            QStringLiteral("Bytes: ") + Formatted(TotalBytes) + QStringLiteral("."));
+            QStringLiteral("Bytes: ") + Formatted(TotalBytes) + QStringLiteral(".") + leftOut);
     if (HideAfterScan)
         hide();
 }

@@ -81,6 +81,7 @@ private slots:
     void fileListSelectsWithoutAScan_data();
     void fileListSelectsWithoutAScan();
     void aTreeWithNoMatchInsertsNothing();
+    void anUnreadableFolderIsNamedAtTheEnd();
     void subDirectoriesGreysTheFileList();
     void aTypedLabelHoldsUntilTheDriveChanges();
     void byteTotalsPast32BitsUseTheLocaleSeparators_data();
@@ -365,6 +366,22 @@ void FormInsertDataTest::aTreeWithNoMatchInsertsNothing() {
     QCOMPARE(Messages.Texts(), QStringList{"No Data Inserted."});
     QVERIFY(RowsOf(Staging->Path).isEmpty());
     QCOMPARE(Counter(), QStringLiteral("Data 0 of 0"));
+}
+
+// A folder the scan cannot read is counted and named at the end, not passed over.
+void FormInsertDataTest::anUnreadableFolderIsNamedAtTheEnd() {
+    TWithoutFileRights withoutRights;
+    if (!withoutRights.Effective())
+        QSKIP("permissions do not apply here");
+    QVERIFY(QFile::setPermissions(DriveD + QStringLiteral("/DOCS/OLD"), {}));
+    Start();
+    Scan();
+    QFile::setPermissions(DriveD + QStringLiteral("/DOCS/OLD"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QCOMPARE(Messages.Texts(),
+             QStringList{QStringLiteral("4 Data. All Done with Success. Bytes: 15.\n1 folders or "
+                                        "files could not be catalogued; the first: File access "
+                                        "denied: D:\\DOCS\\OLD")});
 }
 
 void FormInsertDataTest::subDirectoriesGreysTheFileList() {
