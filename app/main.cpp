@@ -5,6 +5,7 @@
 #include "app/ZandrelApplication.h"
 #include "catalog/TablePaths.h"
 #include "widgets/DialogMessages.h"
+#include "windows/FormFind.h"
 
 int main(int argc, char* argv[]) {
     TDialogMessages messages;
@@ -13,6 +14,11 @@ int main(int argc, char* argv[]) {
     application.SetTitle(QStringLiteral("Zandrel - By Qorvin\u00ae"));
     // Created first, so it is the main window; its creation opens the catalog.
     TFormZandrel FormZandrel(messages, CatalogTablePath());
+    TFormFind findWindow(messages, FormZandrel.DataSourceData, &FormZandrel);
+    FormFind = &findWindow;
+    FormZandrel.ShowFind = [] {
+        FormFind->Show();
+    };
     FormZandrel.show();
     return application.exec();
 }
