@@ -1,0 +1,216 @@
+// "Find" through the real main and find windows, each figure beside what plain SQLite takes for
+// the same answer on the same file, or beside the same search on a small catalog.
+
+#include "BenchReport.h"
+#include "app/FormZandrel.h"
+#include "catalog/TableFileMaker.h"
+#include "widgets/MessageService.h"
+#include "widgets/records/RecordGrid.h"
+#include "windows/FormFind.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <cstdio>
+#include <sqlite3.h>
+
+namespace {
+
+constexpr int BigRows = 1000000;
+constexpr int SmallRows = 1000;
+// Every row whose number is a multiple of this holds a file named "hit...".
+constexpr int HitEvery = 1000;
+constexpr int Rounds = 15;
+constexpr int FindNexts = 10;
+
+// Counts the boxes: "Word not Found!" is expected where nothing matches; anything else is
+// printed, since it would mean the figure measured a failure.
+class TCountedMessages : public TMessageService {
+public:
+    int NotFound = 0;
+
+protected:
+    bool Show(const TBoxRequest& request) override {
+        if (request.Text == QLatin1String("Word not Found!"))
+            ++NotFound;
+        else
+            std::fprintf(stderr, "box: %s\n", qPrintable(request.Text));
+        return true;
+    }
+};
+
+void Execute(sqlite3* db, const std::string& sql) {
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+        std::fprintf(stderr, "%s: %s\n", sql.c_str(), error);
+        sqlite3_free(error);
+    }
+}
+
+void Fill(const QString& path, int rows) {
+    MakeTableFile(path);
+    sqlite3* db = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &db);
+    Execute(db,
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+                std::to_string(rows) +
+                ") INSERT INTO records SELECT 'CD' || (i / 2000), 'D:\\SETUP\\DISK' || (i % 40) "
+                "|| '\\', CASE WHEN i % " +
+                std::to_string(HitEvery) +
+                " = 0 THEN 'hit' ELSE 'file' END || i || '.txt', '' FROM n");
+    sqlite3_close(db);
+}
+
+// The program's windows on one catalog, the find window set to search file names.
+struct TWindows {
+    explicit TWindows(const QString& path)
+        : Main(Messages, path)
+        , Find(Messages, Main.DataSourceData, &Main) {
+        Main.show();
+        Find.Show();
+        QApplication::processEvents();
+        Grid = Main.findChild<TRecordGrid*>(QStringLiteral("DBGridData"));
+        FileBox = Find.findChild<QLineEdit*>(QStringLiteral("EditFile"));
+        Button = Find.findChild<QPushButton*>(QStringLiteral("ButtonFind"));
+    }
+
+    // A click on the button as the user's: the cursors, the data source and the grid's
+    // place follow at once. The grid paints later, as the event loop gets to it; `painted`
+    // paints it now (bench_grid measures the paint on its own).
+    void Click(bool painted = false) {
+        Button->click();
+        if (painted)
+            Grid->viewport()->repaint();
+    }
+    // Puts the main window on `row`, with only the rows around it read, as after a move
+    // there; the button back to "Find".
+    void Ready(const QString& text, qint64 row) {
+        Main.TableData.SetRecNo(row);
+        Main.TableData.Refresh();
+        FileBox->clear();
+        FileBox->setText(text);
+    }
+
+    TCountedMessages Messages;
+    TFormZandrel Main;
+    TFormFind Find;
+    TRecordGrid* Grid = nullptr;
+    QLineEdit* FileBox = nullptr;
+    QPushButton* Button = nullptr;
+};
+
+// Plain SQLite on its own connection: how many file names hold `text`.
+double CountMatches(const QString& path, const char* text) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &db);
+    const std::string sql =
+        std::string("SELECT count(*) FROM records WHERE File LIKE '%") + text + "%'";
+    qint64 count = -1;
+    const double seconds = SecondsOf([&] {
+        sqlite3_stmt* query = nullptr;
+        sqlite3_prepare_v2(db, sql.c_str(), -1, &query, nullptr);
+        if (sqlite3_step(query) == SQLITE_ROW)
+            count = sqlite3_column_int64(query, 0);
+        sqlite3_finalize(query);
+    });
+    sqlite3_close(db);
+    if (count != 0)
+        std::fprintf(stderr, "plain SQLite counted %lld rows holding %s\n", count, text);
+    return seconds;
+}
+
+// Plain SQLite finding the next `count` rowids of hits after `fromRowId`, one query each.
+double NextHits(const QString& path, qint64 fromRowId, int count, qint64& lastRowId) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &db);
+    const double seconds = SecondsOf([&] {
+        sqlite3_stmt* query = nullptr;
+        sqlite3_prepare_v2(db,
+                           "SELECT rowid FROM records WHERE rowid > ? AND File LIKE '%hit%' "
+                           "ORDER BY rowid LIMIT 1",
+                           -1, &query, nullptr);
+        lastRowId = fromRowId;
+        for (int hit = 0; hit < count; ++hit) {
+            sqlite3_bind_int64(query, 1, lastRowId);
+            if (sqlite3_step(query) == SQLITE_ROW)
+                lastRowId = sqlite3_column_int64(query, 0);
+            sqlite3_reset(query);
+        }
+        sqlite3_finalize(query);
+    });
+    sqlite3_close(db);
+    return seconds;
+}
+
+void Check(bool good, const char* what) {
+    if (!good)
+        std::fprintf(stderr, "wrong answer: %s\n", what);
+}
+
+// The offscreen platform warns at every window it shows that it cannot pass size hints on.
+void PrintOtherMessages(QtMsgType, const QMessageLogContext&, const QString& message) {
+    if (!message.contains(QLatin1String("propagateSizeHints")))
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(PrintOtherMessages);
+    QApplication application(argc, argv);
+    const QDir folder(QString::fromStdString(BenchScratchFolder()));
+    const QString big = folder.filePath(QStringLiteral("big.db"));
+    const QString small = folder.filePath(QStringLiteral("small.db"));
+    Fill(big, BigRows);
+    Fill(small, SmallRows);
+
+    TWindows bigWindows(big);
+    TWindows smallWindows(small);
+    double miss = 1e9, missReference = 1e9;
+    double nearBig = 1e9, nearSmall = 1e9;
+    double nexts = 1e9, nextsReference = 1e9, nextsPainted = 1e9;
+    // Ours and the reference take turns, so a slow spell of the machine falls on both.
+    for (int round = 0; round < Rounds; ++round) {
+        bigWindows.Ready(QStringLiteral("nomatch"), 1);
+        const int notFound = bigWindows.Messages.NotFound;
+        miss = std::min(miss, SecondsOf([&] { bigWindows.Click(); }));
+        Check(bigWindows.Messages.NotFound == notFound + 1, "a miss was found");
+        missReference = std::min(missReference, CountMatches(big, "nomatch"));
+
+        // Ten rows above a hit, in the middle of the big catalog and at the end of the small;
+        // in both the two rows are read in one block.
+        const qint64 bigStart = BigRows / 2 - 10;
+        bigWindows.Ready(QStringLiteral("hit"), bigStart);
+        nearBig = std::min(nearBig, SecondsOf([&] { bigWindows.Click(); }));
+        Check(bigWindows.Main.TableData.RecNo() == bigStart + 10, "near hit, big");
+        smallWindows.Ready(QStringLiteral("hit"), SmallRows - 10);
+        nearSmall = std::min(nearSmall, SecondsOf([&] { smallWindows.Click(); }));
+        Check(smallWindows.Main.TableData.RecNo() == SmallRows, "near hit, small");
+
+        bigWindows.Ready(QStringLiteral("hit"), 1);
+        bigWindows.Click(); // "Find": row 1000; then "Find Next" ten times
+        nexts = std::min(nexts, SecondsOf([&] {
+                             for (int next = 0; next < FindNexts; ++next)
+                                 bigWindows.Click();
+                         }));
+        bigWindows.Ready(QStringLiteral("hit"), 1);
+        bigWindows.Click(true);
+        nextsPainted = std::min(nextsPainted, SecondsOf([&] {
+                                    for (int next = 0; next < FindNexts; ++next)
+                                        bigWindows.Click(true);
+                                }));
+        qint64 lastRowId = 0;
+        nextsReference = std::min(nextsReference, NextHits(big, HitEvery, FindNexts, lastRowId));
+        Check(bigWindows.Main.TableData.RecNo() == lastRowId, "ten Find Next");
+        Check(lastRowId == HitEvery * (FindNexts + 1), "ten plain SQLite hits");
+    }
+    PrintBench("find_miss_1m_rows_s", miss, missReference, "ratio<=1.5");
+    PrintBench("find_hit_10_rows_below_1m_vs_1k_s", nearBig, nearSmall, "ratio<=1.5");
+    PrintBench("find_next_10_times_hit_every_1000_s", nexts, nextsReference, "ratio<=2");
+    PrintBench("find_next_10_times_grid_painted_each_s", nextsPainted, nextsReference,
+               "information");
+    return 0;
+}
