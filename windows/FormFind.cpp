@@ -49,23 +49,17 @@ QString FoldedAToZ(QString text) {
     return text;
 }
 
-void NavyLabel(QWidget* parent, const char* name, const QString& text, QPoint place) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, Navy);
-    label->setPalette(palette);
-    label->move(place);
-    label->adjustSize();
-}
 } // namespace
 
 TFormFind::TFormFind(TMessageService& messages, TDataSource& mainSource, QWidget* mainWindow)
-    : QWidget(mainWindow, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint)
+    // Not a child of the main window: disabling that window (while the insert-data window
+    // shows) leaves this one usable.
+    : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint)
     , Messages(messages)
     , MainSource(mainSource)
     , MainWindow(mainWindow) {
     setObjectName(QStringLiteral("FormFind"));
+    setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("Find - Zandrel - By Qorvin\u00ae"));
     QFont font = this->font();
     font.setPointSize(8);
@@ -107,9 +101,15 @@ void TFormFind::CreateBoxes() {
         {"LabelFile", "File on Directory", "EditFile", {144, 8}},
         {"LabelComents", "Coments of File", "EditComents", {144, 48}},
     };
+    QPalette navy = palette();
+    navy.setColor(QPalette::WindowText, Navy);
     for (int field = 0; field < CatalogFieldCount; ++field) {
         const TBox& box = boxes[field];
-        NavyLabel(this, box.LabelName, QLatin1String(box.LabelText), box.Place);
+        auto* label = new QLabel(QLatin1String(box.LabelText), this);
+        label->setObjectName(QLatin1String(box.LabelName));
+        label->setPalette(navy);
+        label->move(box.Place);
+        label->adjustSize();
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QLatin1String(box.EditName));
         edit->setGeometry(box.Place.x(), box.Place.y() + 16, 121, EditHeight);

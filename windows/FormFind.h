@@ -19,7 +19,7 @@ class TFormFind : public QWidget {
     Q_OBJECT
 public:
     // `mainSource` serves the main window's TableData, the cursor whose row a search moves;
-    // `mainWindow` is the window this one stays above and is centred on.
+    // `mainWindow` is the window this one is first centred on. It stays above every window.
     TFormFind(TMessageService& messages, TDataSource& mainSource, QWidget* mainWindow);
     ~TFormFind() override;
 

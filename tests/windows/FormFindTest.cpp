@@ -187,7 +187,7 @@ void FormFindTest::layoutMatchesTheStoredWindow() {
     QCOMPARE(Find->size(), QSize(273, 178));
     QCOMPARE(Find->minimumSize(), Find->maximumSize());
     QVERIFY(Find->windowFlags().testFlag(Qt::Tool));
-    QCOMPARE(Find->parentWidget(), Main.get());
+    QVERIFY(Find->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     const QWidget* widget = Child<QWidget>(qPrintable(name));
     if (!place.isNull()) {
         QCOMPARE(widget->pos(), place.topLeft());
@@ -505,13 +505,15 @@ void FormFindTest::refusedPostShowsTheErrorAndDoesNotSearch() {
     QVERIFY(!Find->TableToFind.Active());
 }
 
-// As while the insert-data window is shown, which closes the main cursor.
+// As while the insert-data window is shown: the main window disabled, its cursor closed.
 void FormFindTest::closedMainCursorFailsAndChangesNothing() {
     Start(RowsOfFiles({"hit", "hit"}));
     Type(Box(2), QStringLiteral("hit"));
     ClickFind();
     QCOMPARE(Button()->text(), QStringLiteral("Find Next"));
+    Main->setEnabled(false);
     Main->TableData.Close();
+    QVERIFY(Button()->isEnabled());
     ClickFind();
     QCOMPARE(Messages.Shown.size(), 1);
     QCOMPARE(Messages.Shown[0].Kind, TBoxKind::Error);
