@@ -57,7 +57,8 @@ TFormFind::TFormFind(TMessageService& messages, TDataSource& mainSource, QWidget
     : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint)
     , Messages(messages)
     , MainSource(mainSource)
-    , MainWindow(mainWindow) {
+    , MainWindow(mainWindow)
+    , ButtonFind(new QPushButton(FindCaption, this)) {
     setObjectName(QStringLiteral("FormFind"));
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("Find - Zandrel - By Qorvin\u00ae"));
@@ -72,7 +73,6 @@ TFormFind::TFormFind(TMessageService& messages, TDataSource& mainSource, QWidget
     divide->setObjectName(QStringLiteral("PanelDivide"));
     divide->setFrameStyle(QFrame::VLine | QFrame::Sunken);
     divide->setGeometry(136, 8, 2, 81);
-    ButtonFind = new QPushButton(FindCaption, this);
     ButtonFind->setObjectName(QStringLiteral("ButtonFind"));
     ButtonFind->setGeometry(16, 96, 241, 25);
     connect(ButtonFind, &QPushButton::clicked, this,
@@ -90,9 +90,9 @@ TFormFind::~TFormFind() {
 
 void TFormFind::CreateBoxes() {
     struct TBox {
-        const char* LabelName;
-        const char* LabelText;
-        const char* EditName;
+        const char* LabelName = nullptr;
+        const char* LabelText = nullptr;
+        const char* EditName = nullptr;
         QPoint Place;
     };
     const TBox boxes[CatalogFieldCount] = {

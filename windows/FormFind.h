@@ -22,6 +22,7 @@ public:
     // `mainWindow` is the window this one is first centred on. It stays above every window.
     TFormFind(TMessageService& messages, TDataSource& mainSource, QWidget* mainWindow);
     ~TFormFind() override;
+    Q_DISABLE_COPY_MOVE(TFormFind)
 
     TTableCursor TableToFind{QStringLiteral("TableToFind")};
     TDataSource DataSourceToFind;

@@ -294,10 +294,9 @@ void FormFindTest::findWalksTheHitsDownwards() {
     Type(Box(2), text);
     qint64 shown = start;
     bool hit = false;
-    for (int click = 0; click < rows.size(); ++click) {
+    for (const int expected : rows) {
         Messages.Shown.clear();
         ClickFind();
-        const int expected = rows[click];
         hit = hit || expected > 0;
         shown = expected ? expected : shown;
         QCOMPARE(MainRow(), shown);
@@ -446,7 +445,7 @@ void FormFindTest::showsBesideAUsableMainWindowAndHidesOnClose() {
 int main(int argc, char* argv[]) {
     TScriptedMessages messages;
     QApplication application(argc, argv);
-    application.setQuitOnLastWindowClosed(false);
+    QApplication::setQuitOnLastWindowClosed(false);
     FormFindTest test(messages);
     return QTest::qExec(&test, argc, argv);
 }
