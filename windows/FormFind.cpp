@@ -52,15 +52,12 @@ QString FoldedAToZ(QString text) {
 } // namespace
 
 TFormFind::TFormFind(TMessageService& messages, TDataSource& mainSource, QWidget* mainWindow)
-    // Not a child of the main window: disabling that window (while the insert-data window
-    // shows) leaves this one usable.
-    : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint)
+    : QWidget(mainWindow, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint)
     , Messages(messages)
     , MainSource(mainSource)
     , MainWindow(mainWindow)
     , ButtonFind(new QPushButton(FindCaption, this)) {
     setObjectName(QStringLiteral("FormFind"));
-    setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("Find - Zandrel - By Qorvin\u00ae"));
     QFont font = this->font();
     font.setPointSize(8);
@@ -149,6 +146,15 @@ void TFormFind::Show() {
 
 void TFormFind::FormClose() {
     hide();
+}
+
+// Disabling the main window (while the insert-data window shows) disables its children, this
+// window too; it stays usable, as a window of its own.
+void TFormFind::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange && !isEnabled() &&
+        !testAttribute(Qt::WA_ForceDisabled))
+        setEnabled(true);
 }
 
 void TFormFind::closeEvent(QCloseEvent* event) {

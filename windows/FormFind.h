@@ -19,7 +19,7 @@ class TFormFind : public QWidget {
     Q_OBJECT
 public:
     // `mainSource` serves the main window's TableData, the cursor whose row a search moves;
-    // `mainWindow` is the window this one is first centred on. It stays above every window.
+    // `mainWindow` is the window this one stays above and is first centred on.
     TFormFind(TMessageService& messages, TDataSource& mainSource, QWidget* mainWindow);
     ~TFormFind() override;
     Q_DISABLE_COPY_MOVE(TFormFind)
@@ -41,6 +41,7 @@ public:
     static bool TextContains(const QString& text, const QString& value);
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
