@@ -6,6 +6,7 @@
 #include "catalog/TablePaths.h"
 #include "platform/LinuxFileSystem.h"
 #include "widgets/DialogMessages.h"
+#include "windows/FormFind.h"
 #include "windows/FormInsertData.h"
 
 int main(int argc, char* argv[]) {
@@ -24,6 +25,11 @@ int main(int argc, char* argv[]) {
         FormInsertData->show();
         FormInsertData->raise();
         FormInsertData->activateWindow();
+    };
+    TFormFind findWindow(messages, FormZandrel.DataSourceData, &FormZandrel);
+    FormFind = &findWindow;
+    FormZandrel.ShowFind = [] {
+        FormFind->Show();
     };
     FormZandrel.show();
     return TZandrelApplication::exec();

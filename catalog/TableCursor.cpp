@@ -192,6 +192,27 @@ void TTableCursor::SetRecNo(qint64 recordNumber) {
         MoveBy(target - RecordNumber);
 }
 
+bool TTableCursor::FindContaining(int field, const QString& text) {
+    CheckBrowseMode();
+    Synchronise();
+    if (RecordNumber == 0)
+        return false;
+    if (text.isEmpty())
+        return true;
+    const qint64 rowId = File->FirstRowContaining(field, text, Current->RowId);
+    if (rowId == 0)
+        return false;
+    // Another program may have written since the row map was last looked at.
+    Synchronise();
+    const qint64 found = std::min(File->RecordNumberOf(rowId), File->RowCount());
+    if (found != RecordNumber) {
+        PositionAt(found);
+        AtBegin = AtEnd = false;
+        Notify(TCursorEvent::RecordMoved);
+    }
+    return true;
+}
+
 bool TTableCursor::Bof() const {
     if (Active())
         Synchronise();

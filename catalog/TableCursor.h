@@ -62,6 +62,10 @@ public:
     void Prior() { MoveBy(-1); }
     int MoveBy(qint64 distance); // returns how many rows it moved, signed
     void SetRecNo(qint64 recordNumber);
+    // Moves to the first row from the current one on whose `field` holds `text`, with the
+    // letters a to z matched in either case and every other character as it stands. Stays
+    // and returns false when no row does. The engine reads the rows, not the cursor.
+    bool FindContaining(int field, const QString& text);
     bool Bof() const;
     bool Eof() const;
 

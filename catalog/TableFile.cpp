@@ -324,6 +324,36 @@ void TTableFile::ForgetCachedRows() {
     ++RowsGeneration;
 }
 
+// The engine's LIKE folds exactly the letters a to z, and only those, so the engine skips
+// the rows that do not match without handing each one over.
+qint64 TTableFile::FirstRowContaining(int field, const QString& text, qint64 fromRowId) {
+    QString escaped = text;
+    escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+        .replace(QLatin1Char('%'), QLatin1String("\\%"))
+        .replace(QLatin1Char('_'), QLatin1String("\\_"));
+    const QByteArray pattern = '%' + escaped.toUtf8() + '%';
+    // A character takes up to four bytes, twice that when escaped.
+    if (const int limit = sqlite3_limit(Connection, SQLITE_LIMIT_LIKE_PATTERN_LENGTH, -1);
+        pattern.size() > limit)
+        FailWith(QStringLiteral("The text to find is too long: %1 characters at the most.")
+                     .arg(limit / 8));
+    const QByteArray sql = QByteArray("SELECT rowid FROM records WHERE rowid >= ?1 AND \"") +
+                           CatalogFieldNames[size_t(field)] +
+                           "\" LIKE ?2 ESCAPE '\\' ORDER BY rowid LIMIT 1";
+    TSqliteStatement query;
+    int result = query.Prepare(Connection, sql.constData());
+    if (result != SQLITE_OK)
+        Fail(result);
+    query.BindInt64(1, fromRowId);
+    query.BindText(2, pattern);
+    result = query.Step();
+    if (result == SQLITE_ROW)
+        return query.ColumnInt64(0);
+    if (result != SQLITE_DONE)
+        Fail(result);
+    return 0;
+}
+
 std::shared_ptr<const TStoredRow> TTableFile::Row(qint64 recordNumber) {
     if (recordNumber < 1 || recordNumber > RowMap.Count())
         FailWith(QStringLiteral("Record %1 is outside the table's %2 rows.")

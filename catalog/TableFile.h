@@ -46,6 +46,10 @@ public:
     qint64 RecordNumberOf(qint64 rowId);
     // Drops the cached rows, so every cursor reads its row again.
     void ForgetCachedRows();
+    // The rowid of the first row from `fromRowId` on whose `field` holds `text`, with the
+    // letters a to z matched in either case and every other character as it stands; 0 when
+    // no row does. `text` is plain text, never a pattern.
+    qint64 FirstRowContaining(int field, const QString& text, qint64 fromRowId);
 
     qint64 InsertRow(const TFieldValues& values);
     // Both act only on the row `seen` as it was read: a row that is gone or was changed

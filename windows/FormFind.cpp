@@ -1,0 +1,241 @@
+#include "windows/FormFind.h"
+
+#include "widgets/MessageService.h"
+#include "widgets/UserCommand.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+TFormFind* FormFind = nullptr;
+
+namespace {
+const QColor Navy(0x00, 0x00, 0x80);
+const QString FindCaption = QStringLiteral("Find");
+const QString FindNextCaption = QStringLiteral("Find Next");
+constexpr int EditHeight = 21;
+
+// The hour-glass over the whole screen for as long as it lives, also when a search fails.
+class THourGlass {
+public:
+    THourGlass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~THourGlass() { QApplication::restoreOverrideCursor(); }
+    THourGlass(const THourGlass&) = delete;
+    THourGlass& operator=(const THourGlass&) = delete;
+};
+
+// Closes the search cursor however the search ends, so it never holds the file open.
+class TClosedOnExit {
+public:
+    explicit TClosedOnExit(TTableCursor& cursor)
+        : Cursor(cursor) {}
+    ~TClosedOnExit() { Cursor.Close(); }
+    TClosedOnExit(const TClosedOnExit&) = delete;
+    TClosedOnExit& operator=(const TClosedOnExit&) = delete;
+
+private:
+    TTableCursor& Cursor;
+};
+
+QString FoldedAToZ(QString text) {
+    for (QChar& character : text)
+        if (character >= QLatin1Char('a') && character <= QLatin1Char('z'))
+            character = QChar(character.unicode() - 'a' + 'A');
+    return text;
+}
+
+} // namespace
+
+TFormFind::TFormFind(TMessageService& messages, TDataSource& mainSource, QWidget* mainWindow)
+    : QWidget(mainWindow, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint)
+    , Messages(messages)
+    , MainSource(mainSource)
+    , MainWindow(mainWindow)
+    , ButtonFind(new QPushButton(FindCaption, this)) {
+    setObjectName(QStringLiteral("FormFind"));
+    setWindowTitle(QStringLiteral("Find - Zandrel - By Qorvin\u00ae"));
+    QFont font = this->font();
+    font.setPointSize(8);
+    setFont(font);
+    setFixedSize(273, 178);
+    DataSourceToFind.SetDataSet(&TableToFind);
+
+    CreateBoxes();
+    auto* divide = new QFrame(this);
+    divide->setObjectName(QStringLiteral("PanelDivide"));
+    divide->setFrameStyle(QFrame::VLine | QFrame::Sunken);
+    divide->setGeometry(136, 8, 2, 81);
+    ButtonFind->setObjectName(QStringLiteral("ButtonFind"));
+    ButtonFind->setGeometry(16, 96, 241, 25);
+    connect(ButtonFind, &QPushButton::clicked, this,
+            [this] { RunUserCommand(Messages, [this] { ButtonFindClick(); }); });
+    CreateOptions();
+
+    setTabOrder(Boxes.back(), ButtonFind);
+    setTabOrder(ButtonFind, RadioGroupOptions);
+}
+
+TFormFind::~TFormFind() {
+    if (FormFind == this)
+        FormFind = nullptr;
+}
+
+void TFormFind::CreateBoxes() {
+    struct TBox {
+        const char* LabelName = nullptr;
+        const char* LabelText = nullptr;
+        const char* EditName = nullptr;
+        QPoint Place;
+    };
+    const TBox boxes[CatalogFieldCount] = {
+        {"LabelLabel", "CD Label", "EditLabel", {8, 8}},
+        {"LabelDirectory", "Directory on CD", "EditDirectory", {8, 48}},
+        {"LabelFile", "File on Directory", "EditFile", {144, 8}},
+        {"LabelComents", "Coments of File", "EditComents", {144, 48}},
+    };
+    QPalette navy = palette();
+    navy.setColor(QPalette::WindowText, Navy);
+    for (int field = 0; field < CatalogFieldCount; ++field) {
+        const TBox& box = boxes[field];
+        auto* label = new QLabel(QLatin1String(box.LabelText), this);
+        label->setObjectName(QLatin1String(box.LabelName));
+        label->setPalette(navy);
+        label->move(box.Place);
+        label->adjustSize();
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QLatin1String(box.EditName));
+        edit->setGeometry(box.Place.x(), box.Place.y() + 16, 121, EditHeight);
+        edit->installEventFilter(this);
+        connect(edit, &QLineEdit::textChanged, this, [this] { EditLabelChange(); });
+        if (field > 0)
+            setTabOrder(Boxes[size_t(field - 1)], edit);
+        Boxes[size_t(field)] = edit;
+    }
+}
+
+void TFormFind::CreateOptions() {
+    RadioGroupOptions = new QGroupBox(QStringLiteral("Options"), this);
+    RadioGroupOptions->setObjectName(QStringLiteral("RadioGroupOptions"));
+    RadioGroupOptions->setGeometry(8, 128, 257, 41);
+    auto* fromCursor = new QRadioButton(QStringLiteral("From cursor"), RadioGroupOptions);
+    fromCursor->setObjectName(QStringLiteral("RadioFromCursor"));
+    fromCursor->setGeometry(8, 17, 116, 17);
+    fromCursor->setChecked(true);
+    EntireScope = new QRadioButton(QStringLiteral("Entire scope"), RadioGroupOptions);
+    EntireScope->setObjectName(QStringLiteral("RadioEntireScope"));
+    EntireScope->setGeometry(132, 17, 116, 17);
+    RadioGroupOptions->setFocusProxy(fromCursor);
+}
+
+void TFormFind::Show() {
+    show();
+    // Its frame is known once shown.
+    if (!Placed && MainWindow) {
+        move(MainWindow->frameGeometry().center() -
+             QRect(QPoint(), frameGeometry().size()).center());
+        Placed = true;
+    }
+    raise();
+    activateWindow();
+}
+
+void TFormFind::FormClose() {
+    hide();
+}
+
+// Disabling the main window (while the insert-data window shows) disables its children, this
+// window too; it stays usable, as a window of its own.
+void TFormFind::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange && !isEnabled() &&
+        !testAttribute(Qt::WA_ForceDisabled))
+        setEnabled(true);
+}
+
+void TFormFind::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    FormClose();
+}
+
+void TFormFind::EditLabelChange() {
+    ButtonFind->setText(FindCaption);
+}
+
+bool TFormFind::EditLabelKeyPress(int key) {
+    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+        return false;
+    ButtonFind->click();
+    return true;
+}
+
+bool TFormFind::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress &&
+        std::find(Boxes.begin(), Boxes.end(), watched) != Boxes.end() &&
+        EditLabelKeyPress(static_cast<QKeyEvent*>(event)->key()))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+bool TFormFind::TextContains(const QString& text, const QString& value) {
+    return FoldedAToZ(value).contains(FoldedAToZ(text));
+}
+
+int TFormFind::ChosenField() const {
+    for (int field = 0; field < CatalogFieldCount; ++field)
+        if (!Boxes[size_t(field)]->text().isEmpty())
+            return field;
+    return -1;
+}
+
+// A move would post a modified row and cancel an untouched one; closing would drop both.
+void TFormFind::PostMainEdits() {
+    if (!MainSource.Editing())
+        return;
+    MainSource.CollectPending();
+    TTableCursor& tableData = *MainSource.DataSet();
+    if (tableData.Modified())
+        tableData.Post();
+    else
+        tableData.Cancel();
+}
+
+void TFormFind::ButtonFindClick() {
+    TTableCursor& tableData = *MainSource.DataSet();
+    bool found = false;
+    qint64 start = 0;
+    {
+        const THourGlass hourGlass;
+        PostMainEdits();
+        start = tableData.RecNo();
+        // Opened before the main cursor closes, so the file and its row map stay open
+        // between the two instead of being read again for every search.
+        TableToFind.SetTableName(tableData.TableName());
+        TableToFind.Open();
+        const TClosedOnExit closeToFind(TableToFind);
+        tableData.Close();
+        found = SearchFrom(start);
+        tableData.Open();
+        tableData.MoveBy((found ? TableToFind.RecNo() : start) - 1);
+    }
+    if (found)
+        ButtonFind->setText(FindNextCaption);
+    else
+        Messages.ShowMessage(QStringLiteral("Word not Found!"));
+}
+
+bool TFormFind::SearchFrom(qint64 start) {
+    if (EntireScope->isChecked())
+        TableToFind.First();
+    else
+        TableToFind.MoveBy(start - 1);
+    if (ButtonFind->text() == FindNextCaption)
+        TableToFind.Next();
+    const int field = ChosenField();
+    return field >= 0 && !TableToFind.Eof() &&
+           TableToFind.FindContaining(field, Boxes[size_t(field)]->text());
+}
