@@ -13,6 +13,8 @@ bool TDialogMessages::Show(const TBoxRequest& request) {
     text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), '\n');
     QMessageBox box(Icons[static_cast<int>(request.Kind)], request.Caption, text);
     box.setTextFormat(Qt::PlainText);
+    // Above every window, the find window too, which stays on top of the main window.
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
