@@ -233,13 +233,13 @@ bool TTableFile::SharedHeaderUnchanged() {
         volatile void* region = nullptr;
         if (!LogFile || LogFile->pMethods->xShmMap(LogFile, 0, 32768, 0, &region) != SQLITE_OK)
             return false;
-        SharedHeader = static_cast<const volatile char*>(region);
+        SharedHeader = static_cast<const volatile quint64*>(region);
         if (!SharedHeader)
             return false;
     }
-    std::array<char, 48> header{};
-    for (size_t byte = 0; byte < header.size(); ++byte)
-        header[byte] = SharedHeader[byte];
+    std::array<quint64, 6> header{};
+    for (size_t word = 0; word < header.size(); ++word)
+        header[word] = SharedHeader[word];
     if (header == SeenSharedHeader)
         return true;
     SeenSharedHeader = header;

@@ -102,13 +102,14 @@ private:
     // The file whose shared log index tells cheaply whether anybody committed; null when
     // the file keeps no write-ahead log.
     sqlite3_file* LogFile = nullptr;
-    const volatile char* SharedHeader = nullptr;
+    // The header as six words (the index is page-aligned), read afresh on every look.
+    const volatile quint64* SharedHeader = nullptr;
     std::array<int, CatalogFieldCount> FieldSizes{};
     std::array<bool, CatalogFieldCount> FieldPresent{};
     TRowMap RowMap;
     quint64 RowsGeneration = 0;
     qint64 LastDataVersion = 0;
-    std::array<char, 48> SeenSharedHeader{};
+    std::array<quint64, 6> SeenSharedHeader{};
 
     enum class TBulk { None, Open, Aborted };
     TBulk Bulk = TBulk::None;

@@ -16,11 +16,12 @@ bool IsDots(const char* name) {
 }
 
 // Attributes, size and identity of `name` under the open folder `folder` (or of a whole
-// path with AT_FDCWD): one stat, two for a symbolic link. False when it is gone.
-bool StatEntry(int folder, const char* name, TFoundEntry& entry) {
+// path with AT_FDCWD): one stat, two for a symbolic link. Returns 0, or the errno of why the
+// entry cannot be looked at (ENOENT when it is gone).
+int StatEntry(int folder, const char* name, TFoundEntry& entry) {
     struct stat info {};
     if (fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
-        return false;
+        return errno;
     quint32 attributes = 0;
     if (S_ISLNK(info.st_mode)) {
         attributes = TFileAttribute::ReparsePoint;
@@ -31,7 +32,7 @@ bool StatEntry(int folder, const char* name, TFoundEntry& entry) {
             entry.Size = 0;
             entry.Device = info.st_dev;
             entry.Inode = info.st_ino;
-            return true;
+            return 0;
         }
         info = target;
     }
@@ -51,7 +52,7 @@ bool StatEntry(int folder, const char* name, TFoundEntry& entry) {
     entry.Size = S_ISREG(info.st_mode) ? qint64(info.st_size) : 0;
     entry.Device = info.st_dev;
     entry.Inode = info.st_ino;
-    return true;
+    return 0;
 }
 
 // Windows tells a missing last folder (2) from a missing folder on the way (3).
@@ -129,8 +130,17 @@ TFindResult TDriveFolder::Find(const QString& pattern, quint32 attributeMask) {
         if (!wildcard.Matches(text ? *text : shown))
             continue;
         TFoundEntry entry;
-        if (!StatEntry(handle, name, entry) || (entry.Attributes & refused))
-            continue; // gone since readdir, or not admitted
+        if (const int error = StatEntry(handle, name, entry); error != 0) {
+            // Gone since readdir is nothing lost; an entry that cannot be looked at (a folder
+            // that may be listed but not searched) is reported, not passed over.
+            if (error != ENOENT && !IsDots(name))
+                result.LeftOut.push_back(
+                    {text ? *text : shown, 0,
+                     TFileSystemError::CodeText(TFileSystemError::CodeOfErrno(error))});
+            continue;
+        }
+        if (entry.Attributes & refused)
+            continue; // not admitted
         if (text) {
             entry.Name = std::move(*text);
             result.Entries.push_back(std::move(entry));
@@ -241,7 +251,7 @@ std::optional<TFoundEntry> TDriveFileSystem::EntryOf(const QString& path) {
         return std::nullopt;
     const TRealPath real = Table.RealPathOf(*absolute);
     TFoundEntry entry;
-    if (real.ErrorCode != 0 || !StatEntry(AT_FDCWD, real.Path.constData(), entry))
+    if (real.ErrorCode != 0 || StatEntry(AT_FDCWD, real.Path.constData(), entry) != 0)
         return std::nullopt;
     entry.Name = absolute->mid(absolute->lastIndexOf(u'\\') + 1);
     return entry;

@@ -70,11 +70,12 @@ struct TFoundEntry {
     quint64 Inode = 0;
 };
 
-// An entry whose name the drive form cannot carry.
+// An entry a listing cannot carry: its name is not one the drive form can hold, or the
+// entry cannot be looked at.
 struct TLeftOutEntry {
     QString Name;           // as near as text shows it: bytes that are not UTF-8 as U+FFFD
     quint32 Attributes = 0; // TFileAttribute bits
-    QString Reason;         // what is wrong with the name, for the user
+    QString Reason;         // what is wrong with it, for the user
 };
 
 struct TFindResult {

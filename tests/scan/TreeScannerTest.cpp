@@ -592,6 +592,16 @@ void TreeScannerTest::foldersThatCannotBeListedAreFoundAndDone_data() {
         << QStringList{"found D:\\",    "file r1.txt 0", "file r2.txt 0", "found D:\\A\\", "done",
                        "found D:\\B\\", "file b1.txt 0", "done",          "done"}
         << QStringList{"D:\\A\\|File access denied: D:\\A"};
+    // Its names can be read but not its entries: each is reported, none passed over.
+    QTest::newRow("listed but not searchable")
+        << "read-only A"
+        << "D:\\"
+        << QStringList{"found D:\\",    "file r1.txt 0", "file r2.txt 0", "found D:\\A\\", "done",
+                       "found D:\\B\\", "file b1.txt 0", "done",          "done"}
+        << QStringList{"D:\\A\\a1.txt|File access denied: D:\\A\\a1.txt",
+                       "D:\\A\\a2.txt|File access denied: D:\\A\\a2.txt",
+                       "D:\\A\\a3.txt|File access denied: D:\\A\\a3.txt",
+                       "D:\\A\\X|File access denied: D:\\A\\X"};
 }
 
 void TreeScannerTest::foldersThatCannotBeListedAreFoundAndDone() {
@@ -607,16 +617,18 @@ void TreeScannerTest::foldersThatCannotBeListedAreFoundAndDone() {
         };
     } else if (how == u"eject D") {
         fixture.Files.SetReady(u'D', false);
-    } else if (how == u"lock A") {
+    } else if (how == u"lock A" || how == u"read-only A") {
         if (!rights.Effective())
             QSKIP("permissions do not hold back this process");
-        QVERIFY(QFile::setPermissions(fixture.Real(QStringLiteral("A")), {}));
+        QVERIFY(QFile::setPermissions(fixture.Real(QStringLiteral("A")),
+                                      how == u"lock A" ? QFile::Permissions()
+                                                       : QFile::Permissions(QFile::ReadOwner)));
     }
     QFETCH(QString, initial);
     fixture.Scanner.InitialDirectory = initial;
 
     fixture.Scanner.StartSearch();
-    if (how == u"lock A") // so the drive can be cleaned up
+    if (how == u"lock A" || how == u"read-only A") // so the drive can be cleaned up
         QFile::setPermissions(fixture.Real(QStringLiteral("A")),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
