@@ -528,6 +528,10 @@ void TTableFile::DeleteRow(const TStoredRow& seen) {
 }
 
 void TTableFile::DeleteAllRows() {
+    // An empty table needs no write: emptying it again costs no commit and no disk wait.
+    NoticeOtherWriters();
+    if (RowMap.Count() == 0)
+        return;
     WriteInTransaction([&] { Execute("DELETE FROM records"); });
     RowMap.SetRun(1, 0);
     ForgetCachedRows();
