@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -94,6 +95,8 @@ TFormInsertData::TFormInsertData(TMessageService& messages, TFileSystem& files, 
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(CreatePanelDirectory());
+    // Made here, between the panels, so it stands between them in the focus chain.
+    // NOLINTNEXTLINE(cppcoreguidelines-prefer-member-initializer)
     DBGridSelectedData = new TRecordGrid(Messages);
     DBGridSelectedData->setObjectName(QStringLiteral("DBGridSelectedData"));
     DBGridSelectedData->SetColumns(CatalogGridColumns());
@@ -338,13 +341,10 @@ void TFormInsertData::SelectTree() {
         ButtonSelectData->setText(StopCaption);
         SetCommandsEnabled(false);
         const TWaitCursor wait;
-        struct TRestore {
-            TFormInsertData& Form;
-            ~TRestore() {
-                Form.ButtonSelectData->setText(SelectDataCaption);
-                Form.SetCommandsEnabled(true);
-            }
-        } restore{*this};
+        const auto restore = qScopeGuard([this] {
+            ButtonSelectData->setText(SelectDataCaption);
+            SetCommandsEnabled(true);
+        });
         ScanBatch.emplace(TableToExportSelect);
         RowsInBatch = 0;
         TreeScannerSelect.StartSearch();

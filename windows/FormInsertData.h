@@ -31,6 +31,7 @@ public:
     TFormInsertData(TMessageService& messages, TFileSystem& files, QString stagingPath,
                     QWidget& mainWindow, TTableCursor& mainTable);
     ~TFormInsertData() override;
+    Q_DISABLE_COPY_MOVE(TFormInsertData)
 
     TTableCursor TableSelectedData{QStringLiteral("TableSelectedData")};
     TTableCursor TableToExportSelect{QStringLiteral("TableToExportSelect")};

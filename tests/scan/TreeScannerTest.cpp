@@ -161,7 +161,8 @@ void RemoveTree(int parent, const char* name) {
 // in `withFile` (1 is the first folder). Removed with everything in it at the end.
 class TFolderChain {
 public:
-    TFolderChain(const QString& root, const QByteArray& name, int levels, QList<int> withFile)
+    TFolderChain(const QString& root, const QByteArray& name, int levels,
+                 const QList<int>& withFile)
         : Root(QFile::encodeName(root))
         , Name(name) {
         int parent = open(Root.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -122,7 +122,7 @@ private:
     }
     QString Counter() const { return Child<QLabel>("StatusPanel2")->text(); }
     // Runs `action` once, at the `visit`-th time the running scan lets events through.
-    void DuringScan(int visit, std::function<void()> action);
+    void DuringScan(int visit, const std::function<void()>& action);
     std::unique_ptr<QTimer> Probe;
 };
 
@@ -170,7 +170,7 @@ void FormInsertDataTest::Start(const QString& folder) {
     QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
 }
 
-void FormInsertDataTest::DuringScan(int visit, std::function<void()> action) {
+void FormInsertDataTest::DuringScan(int visit, const std::function<void()>& action) {
     Probe = std::make_unique<QTimer>();
     Probe->setInterval(0);
     connect(Probe.get(), &QTimer::timeout, this, [this, visit, action, visits = 0]() mutable {
@@ -465,7 +465,7 @@ void FormInsertDataTest::aRunningScanLeavesOnlyStop() {
     QCOMPARE(caption, QStringLiteral("Stop"));
     // What the stopped scan wrote is kept and reported.
     const QList<QStringList> rows = RowsOf(Staging->Path);
-    QVERIFY(rows.size() > 0);
+    QVERIFY(!rows.isEmpty());
     QVERIFY(rows.size() < 45);
     qint64 bytes = 0;
     for (const QStringList& row : rows)
