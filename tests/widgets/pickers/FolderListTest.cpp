@@ -15,6 +15,26 @@ QString WorkingDirectory() {
 }
 } // namespace
 
+namespace {
+
+// A folder list shown with the file list it drives, counting the list's changes.
+struct TShownLists {
+    TShownLists(TMessageService& messages, TFileSystem& files)
+        : List(messages, files)
+        , Files(messages, files) {
+        List.SetFileList(&Files);
+        List.OnChange = [this] {
+            ++Changes;
+        };
+        List.show();
+    }
+    TFolderList List;
+    TFileList Files;
+    int Changes = 0;
+};
+
+} // namespace
+
 class FolderListTest : public QObject {
     Q_OBJECT
 private slots:
@@ -149,15 +169,11 @@ void FolderListTest::openingALineEntersItsFolder() {
     MakeFiles(root + "/DOCS/OLD/2001", {"old.txt"});
     files.SetCurrentFolder("D:\\DOCS\\OLD");
 
-    TFolderList list(Messages, files);
-    TFileList fileList(Messages, files);
-    list.SetFileList(&fileList);
-    int changes = 0;
-    list.OnChange = [&] {
-        ++changes;
-    };
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    TShownLists shown(Messages, files);
+    QVERIFY(QTest::qWaitForWindowExposed(&shown.List));
+    TFolderList& list = shown.List;
+    TFileList& fileList = shown.Files;
+    const int& changes = shown.Changes;
 
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, RowCentre(list, row));
     QCOMPARE(list.ItemIndex(), row);
@@ -183,19 +199,14 @@ void FolderListTest::openingTheCurrentLineChangesNothing() {
     const QString root = files.AddDrive(u'D', TDriveType::Fixed);
     QVERIFY(QDir().mkpath(root + "/DOCS"));
     files.SetCurrentFolder("D:\\DOCS");
-    TFolderList list(Messages, files);
-    TFileList fileList(Messages, files);
-    list.SetFileList(&fileList);
-    int changes = 0;
+    TShownLists shown(Messages, files);
+    QVERIFY(QTest::qWaitForWindowExposed(&shown.List));
+    TFolderList& list = shown.List;
+    const int& changes = shown.Changes;
     int listings = 0;
-    list.OnChange = [&] {
-        ++changes;
-    };
-    fileList.OnChange = [&] {
+    shown.Files.OnChange = [&] {
         ++listings;
     };
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
     const QModelIndex lineBefore = list.model()->index(1, 0);
 
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, RowCentre(list, 1));
@@ -213,13 +224,10 @@ void FolderListTest::singleClickAndArrowKeysOnlyMoveTheHighlight() {
     const QString root = files.AddDrive(u'D', TDriveType::Fixed);
     QVERIFY(QDir().mkpath(root + "/A"));
     QVERIFY(QDir().mkpath(root + "/B"));
-    TFolderList list(Messages, files);
-    int changes = 0;
-    list.OnChange = [&] {
-        ++changes;
-    };
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    TShownLists shown(Messages, files);
+    QVERIFY(QTest::qWaitForWindowExposed(&shown.List));
+    TFolderList& list = shown.List;
+    const int& changes = shown.Changes;
 
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, RowCentre(list, 1));
     QTest::keyClick(&list, Qt::Key_Down);
@@ -234,15 +242,11 @@ void FolderListTest::aVanishedFolderShowsTheErrorAndChangesNothing() {
     QVERIFY(QDir().mkpath(root + "/DOCS/GONE"));
     MakeFiles(root + "/DOCS", {"kept.txt"});
     files.SetCurrentFolder("D:\\DOCS");
-    TFolderList list(Messages, files);
-    TFileList fileList(Messages, files);
-    list.SetFileList(&fileList);
-    int changes = 0;
-    list.OnChange = [&] {
-        ++changes;
-    };
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    TShownLists shown(Messages, files);
+    QVERIFY(QTest::qWaitForWindowExposed(&shown.List));
+    TFolderList& list = shown.List;
+    TFileList& fileList = shown.Files;
+    const int& changes = shown.Changes;
     const QStringList linesBefore = TextsOf(*list.model());
     const QString workingBefore = WorkingDirectory();
 
