@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
+#include <limits>
 #include <map>
 
 namespace {
@@ -146,6 +147,9 @@ void TTableFile::OpenConnection(const QString& uri, int flags) {
     sqlite3_extended_result_codes(Connection, 1);
     sqlite3_busy_timeout(Connection, BusyTimeoutMs);
     Execute("PRAGMA synchronous=FULL");
+    // Zeroing every freed page would make emptying the staging table write it whole again;
+    // the engine still clears deleted rows inside the pages it writes anyway.
+    Execute("PRAGMA secure_delete=FAST");
     ReadSchema();
     TSqliteStatement journal;
     sqlite3_file* file = nullptr;
@@ -258,17 +262,18 @@ qint64 TTableFile::DataVersion() {
     return version;
 }
 
+qint64 TTableFile::SingleValue(const QByteArray& sql) const {
+    TSqliteStatement query;
+    int result = query.Prepare(Connection, sql.constData());
+    if (result == SQLITE_OK && (result = query.Step()) == SQLITE_ROW)
+        return query.ColumnInt64(0);
+    Fail(result);
+}
+
 void TTableFile::ReadRowMap() {
-    const auto single = [this](const char* sql) {
-        TSqliteStatement query;
-        int result = query.Prepare(Connection, sql);
-        if (result == SQLITE_OK && (result = query.Step()) == SQLITE_ROW)
-            return query.ColumnInt64(0);
-        Fail(result);
-    };
-    const qint64 count = single("SELECT count(*) FROM records");
-    const qint64 first = count ? single("SELECT min(rowid) FROM records") : 1;
-    const qint64 last = count ? single("SELECT max(rowid) FROM records") : 0;
+    const qint64 count = SingleValue("SELECT count(*) FROM records");
+    const qint64 first = count ? SingleValue("SELECT min(rowid) FROM records") : 1;
+    const qint64 last = count ? SingleValue("SELECT max(rowid) FROM records") : 0;
     if (last - first + 1 == count)
         RowMap.SetRun(first, count);
     else
@@ -564,20 +569,36 @@ qint64 TTableFile::AppendRowsOf(const QString& source) {
                                        : "coalesce(" + name + ", '')");
     }
     qint64 appended = 0;
+    qint64 lastBefore = 0;
+    bool followOn = false;
     try {
         WriteInTransaction([&] {
+            lastBefore = SingleValue("SELECT coalesce(max(rowid), 0) FROM records");
             Execute(("INSERT INTO main.records (\"Label\", \"Directory\", \"File\", "
                      "\"Coments\") SELECT " +
                      values + " FROM source.records ORDER BY rowid")
                         .constData());
             appended = sqlite3_changes64(Connection);
+            // The engine's usual rowids follow on from the last row; only then can the map
+            // grow by a run instead of counting a million rows again.
+            followOn =
+                lastBefore <= std::numeric_limits<qint64>::max() - appended &&
+                SingleValue("SELECT count(*) FROM records WHERE rowid > " +
+                            QByteArray::number(lastBefore)) == appended &&
+                SingleValue("SELECT coalesce(max(rowid), 0) FROM records") == lastBefore + appended;
         });
     } catch (...) {
         sqlite3_exec(Connection, "DETACH DATABASE source", nullptr, nullptr, nullptr);
         throw;
     }
     sqlite3_exec(Connection, "DETACH DATABASE source", nullptr, nullptr, nullptr);
-    ReadRowMap();
+    bool added = followOn;
+    for (qint64 rowId = lastBefore + 1; added && rowId <= lastBefore + appended; ++rowId)
+        added = RowMap.Add(rowId);
+    if (added)
+        ++RowsGeneration; // the rows before stay where they were, and so do the cached ones
+    else
+        ReadRowMap();
     return appended;
 }
 

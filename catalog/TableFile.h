@@ -72,6 +72,7 @@ private:
     void Connect();
     void OpenConnection(const QString& uri, int flags);
     void ReadSchema();
+    qint64 SingleValue(const QByteArray& sql) const;
     void ReadRowMap();
     void ListRowIds();
     qint64 RowIdAt(qint64 recordNumber);

@@ -29,6 +29,37 @@ void DeleteRecords(TTableCursor& cursor, std::initializer_list<int> recordNumber
     }
 }
 
+void ExecuteOn(const QString& path, const QString& sql) {
+    sqlite3* connection = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &connection);
+    const int result =
+        sqlite3_exec(connection, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    sqlite3_close(connection);
+    QCOMPARE(result, SQLITE_OK);
+}
+
+// Every row's file and comment, in rowid order, as the engine itself lists them.
+QStringList RowsInFile(const QString& path) {
+    sqlite3* connection = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &connection);
+    sqlite3_stmt* query = nullptr;
+    sqlite3_prepare_v2(connection, "SELECT File || '|' || Coments FROM records ORDER BY rowid", -1,
+                       &query, nullptr);
+    QStringList rows;
+    while (sqlite3_step(query) == SQLITE_ROW)
+        rows << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(query, 0)));
+    sqlite3_finalize(query);
+    sqlite3_close(connection);
+    return rows;
+}
+
+QStringList RowsWalked(TTableCursor& cursor) {
+    QStringList rows;
+    for (cursor.First(); !cursor.Eof(); cursor.Next())
+        rows << cursor.FieldText(2) + '|' + cursor.FieldText(3);
+    return rows;
+}
+
 } // namespace
 
 class TableCursorTest : public QObject {
@@ -53,6 +84,8 @@ private slots:
     void emptyingRefusedWhileAnyCursorIsOpen();
     void bulkTransactionKeepsAllOrNone();
     void appendingAnotherTableKeepsItsOrderAndCutsToSize();
+    void appendedRowsAreNumberedAsTheFileHoldsThem_data();
+    void appendedRowsAreNumberedAsTheFileHoldsThem();
     void listenersAreToldOfEveryChange();
 };
 
@@ -469,6 +502,60 @@ void TableCursorTest::appendingAnotherTableKeepsItsOrderAndCutsToSize() {
     cursor.SetRecNo(4);
     QCOMPARE(cursor.FieldText(0), QStringLiteral("a label far longer than its thir"));
     QCOMPARE(cursor.FieldText(3), QString());
+}
+
+// Whatever rowids the catalog held and the engine gave the new rows, every cursor numbers
+// the rows as the file holds them afterwards.
+void TableCursorTest::appendedRowsAreNumberedAsTheFileHoldsThem_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<qint64>("visitedFirst");
+    QTest::newRow("unbroken rowids") << QString() << qint64(0);
+    QTest::newRow("empty catalog") << QStringLiteral("DELETE FROM records") << qint64(0);
+    QTest::newRow("a gap") << QStringLiteral("DELETE FROM records WHERE rowid = 3") << qint64(0);
+    QTest::newRow("a gap, rows listed")
+        << QStringLiteral("DELETE FROM records WHERE rowid = 3") << qint64(3);
+    QTest::newRow("the last rowid taken, so new ones are random")
+        << QStringLiteral("UPDATE records SET rowid = 9223372036854775807 WHERE rowid = 2")
+        << qint64(0);
+    QTest::newRow("rowids of deleted rows never given again")
+        << QStringLiteral("DROP TABLE records; CREATE TABLE records (Id INTEGER PRIMARY KEY "
+                          "AUTOINCREMENT, Label, Directory, File, Coments); INSERT INTO "
+                          "records (File, Coments) VALUES ('a', ''), ('b', ''), ('c', ''); "
+                          "DELETE FROM records WHERE Id = 3")
+        << qint64(0);
+    QTest::newRow("a trigger that adds a row for each")
+        << QStringLiteral("CREATE TRIGGER twice AFTER INSERT ON records WHEN NEW.Coments = '' "
+                          "BEGIN INSERT INTO records VALUES ('T', 'D:\\', NEW.File, 'copy'); "
+                          "END")
+        << qint64(0);
+}
+
+void TableCursorTest::appendedRowsAreNumberedAsTheFileHoldsThem() {
+    QFETCH(QString, sql);
+    QFETCH(qint64, visitedFirst);
+    TTableFixture catalog(5);
+    TTableFixture staging(40);
+    if (!sql.isEmpty())
+        ExecuteOn(catalog.Path, sql);
+    TTableCursor cursor(QStringLiteral("TableToExportData"));
+    TTableCursor other(QStringLiteral("TableData"));
+    OpenOn(cursor, catalog.Path);
+    OpenOn(other, catalog.Path);
+    if (visitedFirst)
+        other.SetRecNo(visitedFirst);
+    else
+        other.Last();
+    cursor.AppendRowsOf(staging.Path);
+    const QStringList expected = RowsInFile(catalog.Path);
+    if (!visitedFirst) // the end flag stays only while its row is still the last
+        QCOMPARE(other.Eof(), other.RecNo() == expected.size());
+    QCOMPARE(cursor.RecordCount(), expected.size());
+    QCOMPARE(RowsWalked(cursor), expected);
+    QCOMPARE(RowsWalked(other), expected);
+    for (qint64 recordNumber = expected.size(); recordNumber >= 1; --recordNumber) {
+        cursor.SetRecNo(recordNumber);
+        QCOMPARE(cursor.FieldText(2) + '|' + cursor.FieldText(3), expected[recordNumber - 1]);
+    }
 }
 
 void TableCursorTest::listenersAreToldOfEveryChange() {
