@@ -230,7 +230,10 @@ void TFormInsertData::FormShow() {
 
 void TFormInsertData::FormHide() {
     MainWindow.setEnabled(true);
+    // The work cursor still open after "Insert Data" hands its table over: the main cursor
+    // takes it as it is, without reading a million rows' map again.
     TableData.Open();
+    TableToExportData.Close();
     TableSelectedData.Close();
     TableSelectedData.EmptyTable();
 }
@@ -447,7 +450,6 @@ void TFormInsertData::ButtonInsertDataClick() {
         RecoverFromFailedSelect();
         throw;
     }
-    TableToExportData.Close();
     TableToExportSelect.Close();
     TableSelectedData.Open();
     Messages.ShowMessage(QString::number(count) +
