@@ -91,6 +91,20 @@ void CopyOrExit(const QString& from, const QString& to) {
     }
 }
 
+// Only while no connection has `to` open, so it leaves no log behind.
+void ReplaceOrExit(const QString& from, const QString& to) {
+    QFile::remove(to);
+    CopyOrExit(from, to);
+}
+
+void ExpectRowsOrExit(const QString& catalog) {
+    if (RowsIn(catalog) != CatalogRows + Files) {
+        std::fprintf(stderr, "%s does not hold %lld rows\n", qPrintable(catalog),
+                     (long long)(CatalogRows + Files));
+        std::exit(1);
+    }
+}
+
 // Boxes are answered at once; the last text is kept to check the counts.
 class TQuietMessages : public TMessageService {
 public:
@@ -163,22 +177,41 @@ int main(int argc, char** argv) {
     PrintBench("insert_window_scan_100000_files_vs_find", ours, reference, "ratio<=2");
     PrintBench("insert_window_scan_peak_memory_mb", peakMB, 0, "ours<=30MB");
 
-    // The same rows and the same catalog for both appends.
+    // Every append, ours and the reference, starts from the same catalog and the same rows;
+    // each is the best of three, as the machine is shared.
+    const QString catalogBefore = data + "/CatalogBefore.db";
+    const QString stagingFull = data + "/StagingFull.db";
     const QString referenceCatalog = data + "/ReferenceData.db";
     const QString referenceStaging = data + "/ReferenceSelected.db";
     tableData.Close();
-    CopyOrExit(catalog, referenceCatalog);
+    CopyOrExit(catalog, catalogBefore);
     form.TableSelectedData.Close();
-    CopyOrExit(staging, referenceStaging);
-    form.TableSelectedData.Open();
-    const double insertOurs = SecondsOf([&] { insertData->click(); });
-    ExpectOrExit(messages.Last, QString::number(Files) + QStringLiteral(" Data Inserted."));
-    const double insertReference =
-        SecondsOf([&] { AppendWithSqlite(referenceCatalog, referenceStaging); });
-    if (RowsIn(catalog) != CatalogRows + Files || RowsIn(referenceCatalog) != CatalogRows + Files) {
-        std::fprintf(stderr, "the catalogs do not hold %lld rows\n",
-                     (long long)(CatalogRows + Files));
-        return 1;
+    CopyOrExit(staging, stagingFull);
+    const auto insertWithWindow = [&] {
+        form.show(); // empties the staging table and closes the main cursor
+        QApplication::processEvents();
+        form.TableSelectedData.Close();
+        ReplaceOrExit(stagingFull, staging);
+        ReplaceOrExit(catalogBefore, catalog);
+        form.TableSelectedData.Open();
+        const double seconds = SecondsOf([&] { insertData->click(); });
+        ExpectOrExit(messages.Last, QString::number(Files) + QStringLiteral(" Data Inserted."));
+        ExpectRowsOrExit(catalog);
+        return seconds;
+    };
+    const auto insertWithSqlite = [&] {
+        ReplaceOrExit(catalogBefore, referenceCatalog);
+        ReplaceOrExit(stagingFull, referenceStaging);
+        const double seconds =
+            SecondsOf([&] { AppendWithSqlite(referenceCatalog, referenceStaging); });
+        ExpectRowsOrExit(referenceCatalog);
+        return seconds;
+    };
+    double insertOurs = insertWithWindow();
+    double insertReference = insertWithSqlite();
+    for (int run = 1; run < 3; ++run) {
+        insertOurs = std::min(insertOurs, insertWithWindow());
+        insertReference = std::min(insertReference, insertWithSqlite());
     }
     PrintBench("insert_data_100000_rows_into_1000000_vs_sqlite_insert_select", insertOurs,
                insertReference, "ratio<=2");
