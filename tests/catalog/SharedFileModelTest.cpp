@@ -1,7 +1,8 @@
 // Two cursors of this program and a second connection, standing for another program, work
-// on one table file in random order. After every step each cursor's state, record number,
-// count, flags and shown texts, and the file's rows, must match a plain model: a sorted list
-// of rows and, per cursor, the row it shows as it was read.
+// on one table file in random order; a cursor may also append the rows of another table.
+// After every step each cursor's state, record number, count, flags and shown texts, and the
+// file's rows, must match a plain model: a sorted list of rows and, per cursor, the row it
+// shows as it was read.
 
 #include "catalog/DataError.h"
 #include "support/TableFixture.h"
@@ -159,6 +160,17 @@ struct TModel {
         cursor.Modified = true;
         return true;
     }
+    // The rows of another table come after the last row; the cursor stands on the last.
+    bool AppendRows(TModelCursor& cursor, const std::vector<TFieldValues>& rows) {
+        if (!CheckBrowseMode(cursor))
+            return false;
+        for (const TFieldValues& values : rows)
+            Rows.push_back({Rows.empty() ? 1 : Rows.back().RowId + 1, values});
+        PositionAt(cursor, Count());
+        cursor.Bof = Rows.empty();
+        cursor.Eof = true;
+        return true;
+    }
     bool Delete(TModelCursor& cursor) {
         if (cursor.State == TCursorState::Insert)
             return Cancel(cursor);
@@ -298,6 +310,12 @@ void SharedFileModelTest::randomWorkMatchesTheModel() {
         const QStringList values = TTableFixture::RowValues(row);
         model.Rows.push_back({row, {values[0], values[1], values[2], values[3]}});
     }
+    TTableFixture staging(2);
+    std::vector<TFieldValues> stagingRows;
+    for (int row : {1, 2}) {
+        const QStringList values = TTableFixture::RowValues(row);
+        stagingRows.push_back({values[0], values[1], values[2], values[3]});
+    }
     std::array<TTableCursor, 2> cursors{TTableCursor(QStringLiteral("A")),
                                         TTableCursor(QStringLiteral("B"))};
     std::array<TModelCursor, 2> expected;
@@ -331,7 +349,7 @@ void SharedFileModelTest::randomWorkMatchesTheModel() {
                             cursor.Open();
                         }};
             }
-            switch (below(21)) {
+            switch (below(22)) {
             case 0:
             case 1:
             case 2:
@@ -404,6 +422,10 @@ void SharedFileModelTest::randomWorkMatchesTheModel() {
                     model.Rows.erase(model.Rows.begin() + (place - 1));
                 return {u"other program deletes rowid %1"_s.arg(rowId), true, [&] {
                             QVERIFY(other.Execute("DELETE FROM records WHERE rowid = ?1", rowId));
+                        }};
+            case 20:
+                return {u"append the staging rows"_s, model.AppendRows(mine, stagingRows), [&] {
+                            cursor.AppendRowsOf(staging.Path);
                         }};
             default:
                 if (rowId)
