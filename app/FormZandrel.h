@@ -14,7 +14,7 @@ class TMessageService;
 class TFormZandrel : public QMainWindow {
     Q_OBJECT
 public:
-    // `catalogPath` is the catalog table file (the program passes CatalogTablePath()).
+    // `catalogPath` is the catalog table file (the program passes the one in its table folder).
     TFormZandrel(TMessageService& messages, QString catalogPath, QWidget* parent = nullptr);
     ~TFormZandrel() override;
     Q_DISABLE_COPY_MOVE(TFormZandrel)

@@ -3,23 +3,39 @@
 
 #include "app/FormZandrel.h"
 #include "app/ZandrelApplication.h"
+#include "catalog/DataError.h"
 #include "catalog/TablePaths.h"
 #include "platform/LinuxFileSystem.h"
 #include "widgets/DialogMessages.h"
 #include "windows/FormFind.h"
 #include "windows/FormInsertData.h"
 
+#include <QStandardPaths>
+
 int main(int argc, char* argv[]) {
     TDialogMessages messages;
     TZandrelApplication application(argc, argv, messages);
+    // An installed program's data folder is named after the application (~/.local/share/zandrel),
+    // so it is looked up before the title takes the application name's place.
+    TZandrelApplication::setApplicationName(QStringLiteral("zandrel"));
+    const QString userDataFolder =
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     application.SetHelpFile(QStringLiteral("Help.hlp"));
     application.SetTitle(QStringLiteral("Zandrel - By Qorvin\u00ae"));
+    QString tableFolder;
+    try {
+        tableFolder = PrepareTableFolder(TZandrelApplication::applicationDirPath(), userDataFolder);
+    } catch (const TDataError& error) {
+        // Without its table files the program has nothing to show.
+        messages.ShowError(error);
+        return 1;
+    }
     TLinuxFileSystem files;
     // Created first, so it is the main window; its creation opens the catalog.
-    TFormZandrel FormZandrel(messages, CatalogTablePath());
+    TFormZandrel FormZandrel(messages, TablePathIn(tableFolder, CatalogTableFileName));
     // Made once and kept hidden; its creation opens the staging table.
-    TFormInsertData insertData(messages, files, StagingTablePath(), FormZandrel,
-                               FormZandrel.TableData);
+    TFormInsertData insertData(messages, files, TablePathIn(tableFolder, StagingTableFileName),
+                               FormZandrel, FormZandrel.TableData);
     FormInsertData = &insertData;
     FormZandrel.ShowInsertData = [] {
         FormInsertData->show();

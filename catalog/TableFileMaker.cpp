@@ -1,8 +1,11 @@
 #include "catalog/TableFileMaker.h"
 
 #include "catalog/DataError.h"
+#include "catalog/TablePaths.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <filesystem>
 #include <sqlite3.h>
 
 void MakeTableFile(const QString& path) {
@@ -27,4 +30,17 @@ void MakeTableFile(const QString& path) {
     if (result != SQLITE_OK)
         throw TDataError(QStringLiteral("The table file cannot be made: %1.\nFile: %2")
                              .arg(engineMessage, path));
+}
+
+void MakeMissingTableFiles(const QString& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), error);
+    if (error)
+        throw TDataError(QStringLiteral("The table folder cannot be made: %1.\nFolder: %2")
+                             .arg(QString::fromStdString(error.message()), folder));
+    for (const QString& name : {CatalogTableFileName, StagingTableFileName}) {
+        const QString path = TablePathIn(folder, name);
+        if (!QFileInfo::exists(path))
+            MakeTableFile(path);
+    }
 }

@@ -1,8 +1,12 @@
 #pragma once
-// Makes a new, empty table file with the catalog's schema. Used by the build's table maker,
-// the tests and the benchmarks; the program itself never creates table files.
+// Makes new, empty table files with the catalog's schema: the build's table maker and an
+// installed program's first start make the program's two files, the tests and the benchmarks
+// single ones.
 
 #include <QString>
 
 // Refuses when `path` already exists, so no table is ever overwritten.
 void MakeTableFile(const QString& path);
+// Makes `folder` if needed, then the catalog and the staging file where either is missing,
+// leaving a file that exists as it is. Throws TDataError naming the folder or file that fails.
+void MakeMissingTableFiles(const QString& folder);

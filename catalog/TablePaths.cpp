@@ -1,16 +1,19 @@
 #include "catalog/TablePaths.h"
 
-#include <QCoreApplication>
+#include "catalog/TableFileMaker.h"
+
 #include <QDir>
+#include <QFileInfo>
 
-QString TablePathBeside(const QString& executableFolder, const QString& relativeName) {
-    return QDir::toNativeSeparators(QDir(executableFolder).filePath(relativeName));
+QString PrepareTableFolder(const QString& executableFolder, const QString& userDataFolder) {
+    const QString beside = QDir(executableFolder).filePath(TableFolderName);
+    if (QFileInfo(beside).isDir())
+        return QDir::toNativeSeparators(beside);
+    const QString own = QDir::toNativeSeparators(QDir(userDataFolder).filePath(TableFolderName));
+    MakeMissingTableFiles(own);
+    return own;
 }
 
-QString CatalogTablePath() {
-    return TablePathBeside(QCoreApplication::applicationDirPath(), CatalogTableRelativeName);
-}
-
-QString StagingTablePath() {
-    return TablePathBeside(QCoreApplication::applicationDirPath(), StagingTableRelativeName);
+QString TablePathIn(const QString& folder, const QString& fileName) {
+    return QDir::toNativeSeparators(QDir(folder).filePath(fileName));
 }

@@ -1,12 +1,18 @@
 #pragma once
-// Where the two table files live: the folder `Data` beside the executable.
+// Where the two table files live: the folder `Data` beside the executable when there is one
+// (the build folder, a portable copy); else, as for an installed program, `Data` in the user's
+// data folder, where the files are made on the first start.
 
 #include <QString>
 
-// The executable's folder followed by the table's relative name, with native separators.
-QString CatalogTablePath();
-QString StagingTablePath();
-QString TablePathBeside(const QString& executableFolder, const QString& relativeName);
+inline const QString TableFolderName = QStringLiteral("Data");
+inline const QString CatalogTableFileName = QStringLiteral("GeneralData.db");
+inline const QString StagingTableFileName = QStringLiteral("SelectedData.db");
 
-inline const QString CatalogTableRelativeName = QStringLiteral("Data/GeneralData.db");
-inline const QString StagingTableRelativeName = QStringLiteral("Data/SelectedData.db");
+// The folder beside the executable if it exists, as it is; else the one in the user's data
+// folder, made with any missing table file. Throws TDataError naming the folder or file that
+// cannot be made.
+QString PrepareTableFolder(const QString& executableFolder, const QString& userDataFolder);
+
+// The table file of that name in `folder`, with native separators.
+QString TablePathIn(const QString& folder, const QString& fileName);

@@ -5,8 +5,6 @@
 #include "catalog/TableFileMaker.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
@@ -15,17 +13,8 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: make_tables DATA_FOLDER\n");
         return 2;
     }
-    const QDir folder(QString::fromLocal8Bit(argv[1]));
-    if (!folder.exists() && !QDir().mkpath(folder.path())) {
-        std::fprintf(stderr, "make_tables: cannot make the folder %s\n", argv[1]);
-        return 1;
-    }
     try {
-        for (const char* name : {"GeneralData.db", "SelectedData.db"}) {
-            const QString path = folder.filePath(QString::fromLatin1(name));
-            if (!QFileInfo::exists(path))
-                MakeTableFile(path);
-        }
+        MakeMissingTableFiles(QString::fromLocal8Bit(argv[1]));
     } catch (const TDataError& error) {
         std::fprintf(stderr, "make_tables: %s\n", error.what());
         return 1;
