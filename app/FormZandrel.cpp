@@ -1,6 +1,5 @@
 #include "app/FormZandrel.h"
 
-#include "widgets/Glyphs.h"
 #include "widgets/MessageService.h"
 #include "widgets/UserCommand.h"
 #include "widgets/records/BoundEdit.h"
@@ -34,7 +33,6 @@ TFormZandrel::TFormZandrel(TMessageService& messages, QString catalogPath, QWidg
     , CatalogPath(std::move(catalogPath)) {
     setObjectName(QStringLiteral("FormZandrel"));
     setWindowTitle(QStringLiteral("Zandrel - By Qorvin\u00ae"));
-    setWindowIcon(QIcon(Glyph(QStringLiteral("zandrel"))));
     QFont font = this->font();
     font.setPointSize(8);
     setFont(font);

@@ -1,10 +1,15 @@
 #include "app/ZandrelApplication.h"
 
+#include "widgets/Glyphs.h"
 #include "widgets/MessageService.h"
 
 TZandrelApplication::TZandrelApplication(int& argc, char** argv, TMessageService& messages)
     : QApplication(argc, argv)
-    , Messages(messages) {}
+    , Messages(messages) {
+    setWindowIcon(ProgramIcon());
+    // The installed desktop entry's name, by which a desktop matches the windows to it.
+    setDesktopFileName(QStringLiteral(ZANDREL_APP_ID));
+}
 
 bool TZandrelApplication::notify(QObject* receiver, QEvent* event) {
     try {

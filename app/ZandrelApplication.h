@@ -1,5 +1,5 @@
 #pragma once
-// The application object: its title and help file name, and the last resort for an error that
+// The application object: its title, help file name and icon, and the last resort for an error that
 // escapes an event handler: the error box, then the event loop goes on. Handlers of the user's
 // commands catch their own errors (widgets/UserCommand.h), so nothing should get this far.
 

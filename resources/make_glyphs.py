@@ -69,18 +69,6 @@ INDICATOR = {
 }
 
 
-def disc(x, y):
-    """The program icon: a silver disc with a blue label ring and a hole."""
-    r = math.hypot(x - 15.5, y - 15.5)
-    if r > 15 or r < 2.5:
-        return "."
-    if r > 14:
-        return "k"
-    if 5 <= r <= 9:
-        return "b"
-    return "s" if (x + y) % 7 else "w"
-
-
 def draw_xpm(path, width, height, colours, pixel):
     write_xpm(path, colours,
               ["".join(pixel(x, y) for x in range(width)) for y in range(height)])
@@ -93,8 +81,6 @@ def main():
         draw_xpm(f"glyphs/dbn_{name}_grey.xpm", SIZE, SIZE,
                  {".": "None", "#": "#808080", "w": "#FFFFFF"},
                  lambda x, y: "#" if shape(x, y) else ("w" if shape(x - 1, y - 1) else "."))
-    draw_xpm("glyphs/zandrel.xpm", 32, 32,
-             {".": "None", "k": "#404040", "b": "#000080", "s": "#C0C0C0", "w": "#FFFFFF"}, disc)
     for name, (shape, colour) in INDICATOR.items():
         draw_xpm(f"glyphs/{name}.xpm", 8, 13, {".": "None", "#": colour},
                  lambda x, y: "#" if shape(x, y) else ".")

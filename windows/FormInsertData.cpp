@@ -67,7 +67,6 @@ TFormInsertData::TFormInsertData(TMessageService& messages, TFileSystem& files, 
     , TableData(mainTable) {
     setObjectName(QStringLiteral("FormInsertData"));
     setWindowTitle(QStringLiteral("Insert Data - Zandrel - By Qorvin\u00ae"));
-    setWindowIcon(QIcon(Glyph(QStringLiteral("zandrel"))));
     QFont font = this->font();
     font.setPointSize(8);
     setFont(font);

@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QStatusBar>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -62,6 +63,7 @@ private slots:
     void menuHasItsItemsAndShortCuts_data();
     void menuHasItsItemsAndShortCuts();
     void gridColumnsAndStatusPanels();
+    void windowShowsTheProgramIconAtEverySize();
     void counterFollowsTheCursor_data();
     void counterFollowsTheCursor();
     void counterKeepsItsTextWhenTheCursorCloses();
@@ -202,6 +204,16 @@ void FormZandrelTest::gridColumnsAndStatusPanels() {
     QVERIFY(Child<QLabel>("StatusPanel1")->text().isEmpty());
     QVERIFY(Child<QLabel>("StatusPanel3")->text().isEmpty());
     QCOMPARE(Child<QLabel>("LabelByQorvin")->cursor().shape(), Qt::PointingHandCursor);
+}
+
+void FormZandrelTest::windowShowsTheProgramIconAtEverySize() {
+    Start(0);
+    QList<QSize> sizes = Form->windowIcon().availableSizes();
+    std::sort(sizes.begin(), sizes.end(), [](QSize a, QSize b) { return a.width() < b.width(); });
+    QList<QSize> drawn;
+    for (const int side : {16, 32, 48, 64, 128, 256})
+        drawn.append(QSize(side, side));
+    QCOMPARE(sizes, drawn);
 }
 
 using TMove = std::function<void(TTableCursor&)>;
