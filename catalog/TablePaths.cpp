@@ -9,7 +9,7 @@ QString PrepareTableFolder(const QString& executableFolder, const QString& userD
     const QString beside = QDir(executableFolder).filePath(TableFolderName);
     if (QFileInfo(beside).isDir())
         return QDir::toNativeSeparators(beside);
-    const QString own = QDir::toNativeSeparators(QDir(userDataFolder).filePath(TableFolderName));
+    QString own = QDir::toNativeSeparators(QDir(userDataFolder).filePath(TableFolderName));
     MakeMissingTableFiles(own);
     return own;
 }
