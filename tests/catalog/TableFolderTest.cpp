@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 class TableFolderTest : public QObject {
@@ -55,6 +56,10 @@ void TableFolderTest::folderThatCannotBeMadeIsNamed() {
              qPrintable(error));
     QVERIFY2(error.endsWith(QStringLiteral("\nFolder: ") + userData + QStringLiteral("/Data")),
              qPrintable(error));
+    // No home, so no user's data folder: nothing is made in the current folder.
+    const QString noHome = ErrorOf([&] { PrepareTableFolder(executable.path(), QString()); });
+    QVERIFY2(noHome.contains(QStringLiteral("no home folder")), qPrintable(noHome));
+    QVERIFY(!QFileInfo::exists(QStringLiteral("Data")));
 }
 
 QTEST_GUILESS_MAIN(TableFolderTest)
