@@ -1,6 +1,6 @@
-// Where the program's tables live: a `Data` folder beside the executable is used as it is; an
-// installed program, which has none, gets its files made in the user's data folder, and an
-// error naming the folder when that folder cannot be made.
+// Where the program's tables live: a `Data` folder beside the executable is used as it is; when
+// the user's data folder cannot be made, or there is no home, the error says so. (That an
+// installed program makes its files there is the installed program's test.)
 
 #include "catalog/TablePaths.h"
 #include "support/TableFixture.h"
@@ -15,7 +15,6 @@ class TableFolderTest : public QObject {
 
 private slots:
     void dataFolderBesideTheExecutableIsUsedAsItIs();
-    void userDataFolderIsMadeWithBothFiles();
     void folderThatCannotBeMadeIsNamed();
 };
 
@@ -28,18 +27,6 @@ void TableFolderTest::dataFolderBesideTheExecutableIsUsedAsItIs() {
     // A file missing there is reported when the table opens, as for the build folder.
     QVERIFY(QDir(folder).isEmpty());
     QVERIFY(QDir(user.path()).isEmpty());
-}
-
-void TableFolderTest::userDataFolderIsMadeWithBothFiles() {
-    QTemporaryDir executable;
-    QTemporaryDir user;
-    const QString userData = user.filePath(QStringLiteral("zandrel"));
-    const QString folder = PrepareTableFolder(executable.path(), userData);
-    QCOMPARE(folder, userData + QStringLiteral("/Data"));
-    // That a file there is kept is the table maker's test, which runs the same function.
-    QVERIFY(QFile::exists(TablePathIn(folder, CatalogTableFileName)));
-    QVERIFY(QFile::exists(TablePathIn(folder, StagingTableFileName)));
-    QVERIFY(QDir(executable.path()).isEmpty());
 }
 
 void TableFolderTest::folderThatCannotBeMadeIsNamed() {
