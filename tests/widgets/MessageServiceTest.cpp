@@ -1,9 +1,14 @@
-// The boxes' captions, kinds and the error box's full-stop rule.
+// The boxes' captions, kinds and the error box's full-stop rule, and where the real boxes stand.
 
 #include "ScriptedMessages.h"
+#include "widgets/DialogMessages.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 class MessageServiceTest : public QObject {
     Q_OBJECT
@@ -12,6 +17,8 @@ private slots:
     void errorTextGetsAFullStopWhenItsLastCharacterSortsAfterIt_data();
     void errorTextGetsAFullStopWhenItsLastCharacterSortsAfterIt();
     void boxesAreCaptionedWithTheApplicationTitle();
+    void realBoxesStandInTheMiddleOfTheScreen_data();
+    void realBoxesStandInTheMiddleOfTheScreen();
 };
 
 void MessageServiceTest::errorTextGetsAFullStopWhenItsLastCharacterSortsAfterIt_data() {
@@ -56,6 +63,36 @@ void MessageServiceTest::boxesAreCaptionedWithTheApplicationTitle() {
     QCOMPARE(messages.Shown[1].Caption, QStringLiteral("Title of the test"));
     QCOMPARE(messages.Shown[1].Text, QStringLiteral("engine failed."));
     QCOMPARE(messages.Shown[2].Caption, QStringLiteral("Confirm"));
+}
+
+void MessageServiceTest::realBoxesStandInTheMiddleOfTheScreen_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("short") << "Not Available";
+    QTest::newRow("wide, wrapping") << QStringLiteral("32,201 Data. All Done with Success. Bytes: "
+                                                      "1,234,567.\n3 folders or files could not be "
+                                                      "catalogued; the first: %1")
+                                           .arg(QString(300, QLatin1Char('x')));
+}
+
+void MessageServiceTest::realBoxesStandInTheMiddleOfTheScreen() {
+    QFETCH(QString, text);
+    TDialogMessages messages;
+    QRect placed;
+    QTimer::singleShot(0, this, [&placed] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        placed = box->frameGeometry();
+        box->defaultButton()->click();
+    });
+    messages.ShowMessage(text);
+    const QPoint middle = QGuiApplication::primaryScreen()->availableGeometry().center();
+    QVERIFY2((placed.center() - middle).manhattanLength() <= 2,
+             qPrintable(QStringLiteral("box at %1,%2 %3x%4")
+                            .arg(placed.x())
+                            .arg(placed.y())
+                            .arg(placed.width())
+                            .arg(placed.height())));
 }
 
 QTEST_MAIN(MessageServiceTest)
