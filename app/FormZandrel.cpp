@@ -161,19 +161,9 @@ void TFormZandrel::FormClose() {
     TableData.Close();
 }
 
-// Nothing typed is dropped by closing: a modified row is posted first, and a post that
-// fails keeps the window open with the row still in edit.
-void TFormZandrel::PostPendingEdits() {
-    if (!DataSourceData.Editing())
-        return;
-    DataSourceData.CollectPending();
-    if (TableData.Modified())
-        TableData.Post();
-}
-
 void TFormZandrel::closeEvent(QCloseEvent* event) {
     if (!RunUserCommand(
-            Messages, [this] { PostPendingEdits(); }, [event] { event->ignore(); }))
+            Messages, [this] { DataSourceData.PostPendingEdit(); }, [event] { event->ignore(); }))
         return;
     FormClose();
     QMainWindow::closeEvent(event);
@@ -188,7 +178,7 @@ void TFormZandrel::MenuItemExiExitClick() {
 void TFormZandrel::MenuItemDataInsertClick() {
     if (!ShowInsertData)
         return;
-    PostPendingEdits();
+    DataSourceData.PostPendingEdit();
     ShowInsertData();
 }
 

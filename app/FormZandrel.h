@@ -44,7 +44,6 @@ private:
     QWidget* CreatePanelTop();
     QWidget* CreatePanelBottom();
     void CreateStatusBar();
-    void PostPendingEdits();
 
     TMessageService& Messages;
     const QString CatalogPath;

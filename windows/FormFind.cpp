@@ -192,25 +192,13 @@ int TFormFind::ChosenField() const {
     return -1;
 }
 
-// A move would post a modified row and cancel an untouched one; closing would drop both.
-void TFormFind::PostMainEdits() {
-    if (!MainSource.Editing())
-        return;
-    MainSource.CollectPending();
-    TTableCursor& tableData = *MainSource.DataSet();
-    if (tableData.Modified())
-        tableData.Post();
-    else
-        tableData.Cancel();
-}
-
 void TFormFind::ButtonFindClick() {
     TTableCursor& tableData = *MainSource.DataSet();
     bool found = false;
     qint64 start = 0;
     {
         const THourGlass hourGlass;
-        PostMainEdits();
+        MainSource.PostPendingEdit();
         start = tableData.RecNo();
         // Opened before the main cursor closes, so the file and its row map stay open
         // between the two instead of being read again for every search.

@@ -48,8 +48,6 @@ protected:
 private:
     void CreateBoxes();
     void CreateOptions();
-    // Posts a modified row of the main window, so that closing its cursor drops nothing.
-    void PostMainEdits();
     // The field of the first box that is filled in, or -1 when all are empty.
     int ChosenField() const;
     // Moves TableToFind to the first hit from the starting row on; false when there is none.

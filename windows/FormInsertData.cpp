@@ -250,8 +250,8 @@ void TFormInsertData::hideEvent(QHideEvent* event) {
         RunUserCommand(Messages, [this] { FormHide(); });
 }
 
-// Closing only hides; during a scan it stops the scan, and the window hides once the scan
-// has ended, so nothing writes into the staging table that hiding empties.
+// Closing only hides, as "Back" does. During a scan it stops the scan, and the window hides
+// once the scan has ended, so nothing writes into the staging table that hiding empties.
 void TFormInsertData::closeEvent(QCloseEvent* event) {
     event->ignore();
     if (TreeScannerSelect.SearchInProgress()) {
@@ -259,18 +259,22 @@ void TFormInsertData::closeEvent(QCloseEvent* event) {
         HideAfterScan = true;
         return;
     }
-    hide();
+    RunUserCommand(Messages, [this] { ButtonBackClick(); });
 }
 
+// Escape stops a running scan and does nothing else here: hiding would empty the staging
+// table, and with it the user's review.
 void TFormInsertData::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        close();
+        if (TreeScannerSelect.SearchInProgress())
+            TreeScannerSelect.ContinueSearch = false;
         return;
     }
     QWidget::keyPressEvent(event);
 }
 
 void TFormInsertData::ButtonBackClick() {
+    DataSourceSelectedData.PostPendingEdit();
     hide();
 }
 
@@ -303,6 +307,7 @@ void TFormInsertData::ButtonSelectDataClick() {
         TreeScannerSelect.ContinueSearch = false;
         return;
     }
+    DataSourceSelectedData.PostPendingEdit();
     TableSelectedData.Close();
     try {
         OpenWorkCursor(TableToExportSelect, TableSelectedData);
@@ -354,6 +359,11 @@ void TFormInsertData::SelectTree() {
         ScanBatch.reset();
     }
     EndSelect();
+    // The user closed the window meanwhile: the scan is over, and they asked to leave.
+    if (HideAfterScan) {
+        hide();
+        return;
+    }
     // Nothing on the disc is left out silently: what could not be read or held is counted.
     QString leftOut;
     if (const qint64 problems = TreeScannerSelect.ProblemCount(); problems > 0)
@@ -365,8 +375,6 @@ void TFormInsertData::SelectTree() {
         Messages.ShowMessage(
             Formatted(FilesFound) + QStringLiteral(" Data. All Done with Success. ") +
             QStringLiteral("Bytes: ") + Formatted(TotalBytes) + QStringLiteral(".") + leftOut);
-    if (HideAfterScan)
-        hide();
 }
 
 void TFormInsertData::ScanBetweenFolders() {
@@ -435,6 +443,7 @@ void TFormInsertData::DataSourceSelectedDataDataChange(int) {
 // Every staging row or none: a catalog that refuses part-way (read-only, busy, full) gets
 // nothing, the staging rows stay for a second press, and that press adds each row once.
 void TFormInsertData::ButtonInsertDataClick() {
+    DataSourceSelectedData.PostPendingEdit();
     TableData.Close();
     qint64 count = 0;
     try {

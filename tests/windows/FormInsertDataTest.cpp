@@ -87,8 +87,12 @@ private slots:
     void byteTotalsPast32BitsUseTheLocaleSeparators_data();
     void byteTotalsPast32BitsUseTheLocaleSeparators();
     void aRunningScanLeavesOnlyStop();
-    void closingDuringAScanStopsItThenHides_data();
-    void closingDuringAScanStopsItThenHides();
+    void closingOrEscapeDuringAScanStopsIt_data();
+    void closingOrEscapeDuringAScanStopsIt();
+    void escapeAfterAScanKeepsTheWindowAndItsRows_data();
+    void escapeAfterAScanKeepsTheWindowAndItsRows();
+    void aPendingStagingCommentIsPostedFirst_data();
+    void aPendingStagingCommentIsPostedFirst();
     void anErrorInsideAScanLeavesTheWindowUsable();
     void aScanCommitsInBatchesNotPerFile();
     void insertDataAppendsEveryRowAndReturns_data();
@@ -481,17 +485,18 @@ void FormInsertDataTest::aRunningScanLeavesOnlyStop() {
     QVERIFY(!QApplication::overrideCursor());
 }
 
-void FormInsertDataTest::closingDuringAScanStopsItThenHides_data() {
+// Closing stops the scan and leaves without a word; Escape only stops it, as "Stop" does.
+void FormInsertDataTest::closingOrEscapeDuringAScanStopsIt_data() {
     QTest::addColumn<bool>("escape");
     QTest::newRow("title-bar close") << false;
     QTest::newRow("Escape") << true;
 }
 
-void FormInsertDataTest::closingDuringAScanStopsItThenHides() {
+void FormInsertDataTest::closingOrEscapeDuringAScanStopsIt() {
     QFETCH(bool, escape);
     Start();
     bool visibleAfterClose = false;
-    DuringScan(1, [&] {
+    DuringScan(3, [&] {
         if (escape)
             QTest::keyClick(Child("ButtonSelectData"), Qt::Key_Escape);
         else
@@ -500,11 +505,78 @@ void FormInsertDataTest::closingDuringAScanStopsItThenHides() {
     });
     Scan();
     QVERIFY(visibleAfterClose); // the scan ends before the window hides
-    QVERIFY(!Form->isVisible());
     QVERIFY(!Form->TreeScannerSelect.SearchInProgress());
-    QVERIFY(MainWindow->isEnabled());
-    QVERIFY(RowsOf(Staging->Path).isEmpty());
-    QCOMPARE(Messages.Texts(), QStringList{"No Data Inserted."});
+    QCOMPARE(Form->isVisible(), escape);
+    QCOMPARE(MainWindow->isEnabled(), !escape);
+    const qsizetype kept = RowsOf(Staging->Path).size();
+    QVERIFY(escape ? kept > 0 && kept < 5 : kept == 0);
+    QCOMPARE(Messages.Texts(),
+             escape ? QStringList{QStringLiteral("%1 Data. All Done with Success. Bytes: %2.")
+                                      .arg(kept)
+                                      .arg(kept == 2 ? 3 : 15)}
+                    : QStringList());
+}
+
+void FormInsertDataTest::escapeAfterAScanKeepsTheWindowAndItsRows_data() {
+    QTest::addColumn<QString>("widget");
+    for (const char* name :
+         {"DirectoryListBoxDirectory", "FileListBoxDirectory", "DriveComboBoxDirectory",
+          "FilterComboBoxDirectory", "ButtonSelectData", "CheckBoxSubDir", "EditLabel",
+          "ButtonInsertData", "ButtonBack", "DBNavigatorSelectedData"})
+        QTest::newRow(name) << name;
+}
+
+void FormInsertDataTest::escapeAfterAScanKeepsTheWindowAndItsRows() {
+    QFETCH(QString, widget);
+    Start();
+    SelectAllFiles();
+    Click("ButtonSelectData");
+    QWidget* target = Child(widget.toLatin1().constData());
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key_Escape);
+    QVERIFY(Form->isVisible());
+    QCOMPARE(Form->TableSelectedData.RecordCount(), 2);
+}
+
+// A comment typed in the staging grid and not yet posted goes in before the command; a
+// comment the table refuses stops the command with the error.
+void FormInsertDataTest::aPendingStagingCommentIsPostedFirst_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("comment");
+    for (const char* button : {"ButtonInsertData", "ButtonSelectData"})
+        QTest::addRow("%s", button) << button << "kept";
+    // "Back" empties the staging table after the post: only a refused post shows.
+    for (const char* button : {"ButtonInsertData", "ButtonSelectData", "ButtonBack"})
+        QTest::addRow("%s, refused", button) << button << RefusedComment;
+}
+
+void FormInsertDataTest::aPendingStagingCommentIsPostedFirst() {
+    QFETCH(QString, button);
+    QFETCH(QString, comment);
+    Staging = std::make_unique<TTableFixture>(0, TTableFixture::RowValues, true);
+    Start();
+    SelectAllFiles();
+    Click("ButtonSelectData");
+    Messages.Shown.clear();
+    auto* grid = Child<TRecordGrid>("DBGridSelectedData");
+    grid->setFocus();
+    for (int column = 0; column < 3; ++column)
+        QTest::keyClick(grid, Qt::Key_Right);
+    QTest::keyClicks(grid, comment);
+    Click(button.toLatin1().constData());
+    const bool refused = comment == RefusedComment;
+    QCOMPARE(Messages.Shown.size(), 1);
+    QCOMPARE(Messages.Shown[0].Kind, refused ? TBoxKind::Error : TBoxKind::Information);
+    if (refused) {
+        QVERIFY(Form->isVisible());
+        QCOMPARE(Form->TableSelectedData.State(), TCursorState::Edit);
+        QCOMPARE(RowsOf(Staging->Path).size(), 2);
+        QCOMPARE(RowsOf(Catalog->Fixture.Path).size(), 3);
+    } else if (button == QLatin1String("ButtonInsertData")) {
+        QCOMPARE(RowsOf(Catalog->Fixture.Path)[3][3], comment);
+    } else {
+        QCOMPARE(RowsOf(Staging->Path)[0][3], comment);
+    }
 }
 
 void FormInsertDataTest::anErrorInsideAScanLeavesTheWindowUsable() {

@@ -34,6 +34,16 @@ void TDataSource::CollectPending() {
     NotifyLinks(TCursorEvent::CollectPending, -1);
 }
 
+void TDataSource::PostPendingEdit() {
+    if (!Editing())
+        return;
+    CollectPending();
+    if (Cursor->Modified())
+        Cursor->Post();
+    else
+        Cursor->Cancel();
+}
+
 void TDataSource::AddLink(TDataLink* link) {
     if (std::find(Links.begin(), Links.end(), link) == Links.end())
         Links.push_back(link);

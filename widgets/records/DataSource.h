@@ -32,6 +32,9 @@ public:
     bool Edit();
     // Asks every bound widget to write its pending text into the fields (never posts).
     void CollectPending();
+    // As a move would: posts a row whose fields were changed and cancels an untouched one, so
+    // closing the cursor afterwards drops nothing typed. A failed post throws and keeps the edit.
+    void PostPendingEdit();
 
     void AddLink(TDataLink* link);
     void RemoveLink(TDataLink* link);
