@@ -162,6 +162,14 @@ void TFormZandrel::FormClose() {
 }
 
 void TFormZandrel::closeEvent(QCloseEvent* event) {
+    // Greyed while the insert-data window shows: closing now would leave that window, and the
+    // program, running without this one. That window comes forward instead.
+    if (!isEnabled()) {
+        event->ignore();
+        if (ShowInsertData)
+            ShowInsertData();
+        return;
+    }
     if (!RunUserCommand(
             Messages, [this] { DataSourceData.PostPendingEdit(); }, [event] { event->ignore(); }))
         return;

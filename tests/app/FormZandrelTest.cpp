@@ -425,6 +425,10 @@ void FormZandrelTest::rowsInsertedShowOnTheMainWindow() {
     QVERIFY(QTest::qWaitForWindowExposed(&insertData));
     QVERIFY(!Form->isEnabled());
     QVERIFY(!Form->TableData.Active());
+    // The greyed window's title-bar close is refused: no program is left without a window.
+    Form->close();
+    QVERIFY(Form->isVisible());
+    QVERIFY(insertData.isVisible());
     auto* list = insertData.findChild<QWidget*>(QStringLiteral("FileListBoxDirectory"));
     list->setFocus();
     QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
