@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 
 TFormFind* FormFind = nullptr;
 
@@ -195,25 +196,54 @@ int TFormFind::ChosenField() const {
 void TFormFind::ButtonFindClick() {
     TTableCursor& tableData = *MainSource.DataSet();
     bool found = false;
-    qint64 start = 0;
     {
         const THourGlass hourGlass;
         MainSource.PostPendingEdit();
-        start = tableData.RecNo();
+        const qint64 start = tableData.RecNo();
         // Opened before the main cursor closes, so the file and its row map stay open
         // between the two instead of being read again for every search.
         TableToFind.SetTableName(tableData.TableName());
         TableToFind.Open();
         const TClosedOnExit closeToFind(TableToFind);
         tableData.Close();
+        // However the search ends, the main window browses again the row it showed; an error
+        // on the way back is dropped for the one that ended the search.
+        auto reopen = qScopeGuard([&tableData, start] {
+            try {
+                tableData.Open();
+                tableData.SetRecNo(start);
+            } catch (const std::exception&) {
+            }
+        });
         found = SearchFrom(start);
         tableData.Open();
-        tableData.MoveBy((found ? TableToFind.RecNo() : start) - 1);
+        found = found && ShowFoundRow(tableData);
+        reopen.dismiss();
+        if (!found)
+            tableData.SetRecNo(start);
     }
     if (found)
         ButtonFind->setText(FindNextCaption);
     else
         Messages.ShowMessage(QStringLiteral("Word not Found!"));
+}
+
+// Moves the main cursor to the row found. Another program may have deleted or changed that
+// row since: the search then goes on from where the main cursor stands, so it never shows a
+// row that does not match.
+bool TFormFind::ShowFoundRow(TTableCursor& tableData) {
+    const int field = ChosenField();
+    const QString& text = Boxes[size_t(field)]->text();
+    for (;;) {
+        tableData.SetRecNo(TableToFind.RecNo());
+        if (TextContains(text, tableData.FieldText(field)))
+            return true;
+        // On from the row after it, so every round moves forward.
+        TableToFind.SetRecNo(tableData.RecNo());
+        TableToFind.Next();
+        if (TableToFind.Eof() || !TableToFind.FindContaining(field, text))
+            return false;
+    }
 }
 
 bool TFormFind::SearchFrom(qint64 start) {

@@ -52,6 +52,7 @@ private:
     int ChosenField() const;
     // Moves TableToFind to the first hit from the starting row on; false when there is none.
     bool SearchFrom(qint64 start);
+    bool ShowFoundRow(TTableCursor& tableData);
 
     TMessageService& Messages;
     TDataSource& MainSource;

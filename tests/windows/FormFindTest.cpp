@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <memory>
+#include <sqlite3.h>
 
 namespace {
 const QString NotFound = QStringLiteral("Word not Found!");
@@ -64,6 +65,8 @@ private slots:
     void modifiedMainRowIsPostedBeforeTheSearch_data();
     void modifiedMainRowIsPostedBeforeTheSearch();
     void closedMainCursorFailsAndChangesNothing();
+    void aFoundRowDeletedMeanwhileIsNeverShown_data();
+    void aFoundRowDeletedMeanwhileIsNeverShown();
     void hourGlassShowsOnlyWhileSearching();
     void showsBesideAUsableMainWindowAndHidesOnClose();
 
@@ -402,6 +405,38 @@ void FormFindTest::closedMainCursorFailsAndChangesNothing() {
     QVERIFY(!Main->TableData.Active());
     QVERIFY(!Find->TableToFind.Active());
     QCOMPARE(Button()->text(), QStringLiteral("Find Next"));
+}
+
+// Another program deletes the row found just as the main cursor opens to show it.
+void FormFindTest::aFoundRowDeletedMeanwhileIsNeverShown_data() {
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("shown"); // empty: "Word not Found!" on the row it showed
+    QTest::newRow("a later hit") << QStringList{"a", "hit", "x", "hit"} << "hit";
+    QTest::newRow("the only hit") << QStringList{"a", "hit", "x"} << "";
+}
+
+void FormFindTest::aFoundRowDeletedMeanwhileIsNeverShown() {
+    QFETCH(QStringList, files);
+    QFETCH(QString, shown);
+    Start(RowsOfFiles(files));
+    const auto counter = Main->DataSourceData.OnDataChange;
+    bool deleted = false;
+    Main->DataSourceData.OnDataChange = [&](int field) {
+        if (!deleted && Find->TableToFind.Active() && Main->TableData.Active()) {
+            deleted = true;
+            sqlite3* other = nullptr;
+            sqlite3_open(Fixture->Path.toUtf8().constData(), &other);
+            sqlite3_exec(other, "DELETE FROM records WHERE rowid = 2", nullptr, nullptr, nullptr);
+            sqlite3_close(other);
+        }
+        counter(field);
+    };
+    Type(Box(2), QStringLiteral("hit"));
+    ClickFind();
+    QVERIFY(deleted);
+    QCOMPARE(Messages.Texts(), shown.isEmpty() ? QStringList{NotFound} : QStringList());
+    QCOMPARE(Main->TableData.FieldText(FileColumn), shown.isEmpty() ? QStringLiteral("a") : shown);
+    QVERIFY(MainRow() > 0);
 }
 
 void FormFindTest::hourGlassShowsOnlyWhileSearching() {
