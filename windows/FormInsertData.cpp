@@ -237,6 +237,15 @@ void TFormInsertData::FormHide() {
     TableSelectedData.EmptyTable();
 }
 
+void TFormInsertData::setVisible(bool visible) {
+    if (visible && !isVisible() && !StagingClaim &&
+        !RunUserCommand(Messages, [this] { StagingClaim.emplace(StagingPath); }))
+        return;
+    QWidget::setVisible(visible);
+    if (!visible)
+        StagingClaim.reset();
+}
+
 // Minimising and restoring are not hiding and showing the window.
 void TFormInsertData::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);

@@ -3,6 +3,7 @@
 // whole folder tree, become rows of the staging table; "Insert Data" appends them to the
 // catalog. While it is visible the main window is disabled and its catalog cursor closed.
 
+#include "catalog/TableClaim.h"
 #include "catalog/TableCursor.h"
 #include "scan/TreeScanner.h"
 #include "widgets/records/DataSource.h"
@@ -59,6 +60,10 @@ public:
     // folders: few commits, and a stopped or failed scan keeps what it wrote before.
     static constexpr qint64 ScanBatchRows = 20000;
 
+    // Showing first claims the staging table for this program, and hiding gives it back: two
+    // running copies never share staging rows. A claim refused keeps the window hidden.
+    void setVisible(bool visible) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -100,6 +105,7 @@ private:
     QString CurrentDirectory;
     qint64 FilesFound = 0;
     qint64 TotalBytes = 0;
+    std::optional<TTableClaim> StagingClaim;
     std::optional<TBulkTransaction> ScanBatch;
     qint64 RowsInBatch = 0;
     bool HideAfterScan = false;

@@ -4,6 +4,7 @@
 #include "catalog/DataError.h"
 #include "support/TableFixture.h"
 #include "support/WithoutFileRights.h"
+#include "support/WriterProcess.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -41,39 +42,6 @@ void ExecuteSql(const QString& path, const char* sql) {
     sqlite3_exec(connection, sql, nullptr, nullptr, nullptr);
     sqlite3_close(connection);
 }
-
-// A second program that writes to `path`; it is killed when this goes out of scope.
-class TWriterProcess {
-public:
-    explicit TWriterProcess(const QStringList& arguments)
-        : Started(Start(arguments)) {}
-    ~TWriterProcess() { Kill(); }
-    TWriterProcess(const TWriterProcess&) = delete;
-    TWriterProcess& operator=(const TWriterProcess&) = delete;
-    TWriterProcess(TWriterProcess&&) = delete;
-    TWriterProcess& operator=(TWriterProcess&&) = delete;
-    bool WaitUntilReady() {
-        while (Started && !Process.canReadLine())
-            if (!Process.waitForReadyRead(30000))
-                return false;
-        return Started && Process.readLine().trimmed() == "ready";
-    }
-    void Kill() {
-        if (Process.state() != QProcess::NotRunning) {
-            Process.kill();
-            Process.waitForFinished(10000);
-        }
-    }
-
-private:
-    bool Start(const QStringList& arguments) {
-        Process.start(QStringLiteral(TABLE_WRITER), arguments);
-        return Process.waitForStarted(10000);
-    }
-
-    QProcess Process;
-    bool Started = false;
-};
 
 // A small in-memory file system mounted for one test and taken away after it.
 class TScratchMount {

@@ -2,7 +2,10 @@
 //   table_writer hold PATH        holds a write transaction open until killed
 //   table_writer bulk PATH ROWS   appends ROWS rows in one transaction and commits it,
 //                                 saying "ready" half-way so the test can kill it mid-way
+//   table_writer claim PATH       claims the table for itself, as a running program's
+//                                 insert-data window does, until killed
 #include "catalog/DataError.h"
+#include "catalog/TableClaim.h"
 #include "catalog/TableCursor.h"
 
 #include <QCoreApplication>
@@ -22,6 +25,12 @@ int main(int argc, char* argv[]) {
     TTableCursor cursor(QStringLiteral("TableWriter"));
     cursor.SetTableName(QString::fromLocal8Bit(argv[2]));
     try {
+        if (mode == QLatin1String("claim")) {
+            const TTableClaim claim(cursor.TableName());
+            Announce();
+            for (;;)
+                std::this_thread::sleep_for(std::chrono::seconds(1));
+        }
         cursor.Open();
         TBulkTransaction transaction(cursor);
         const bool bulk = mode == QLatin1String("bulk");

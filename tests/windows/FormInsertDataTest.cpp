@@ -8,6 +8,7 @@
 #include "StoredLayout.h"
 #include "platform/FakeFileSystem.h"
 #include "support/WithoutFileRights.h"
+#include "support/WriterProcess.h"
 #include "widgets/pickers/DriveSelector.h"
 #include "widgets/pickers/FileList.h"
 #include "widgets/pickers/FilterSelector.h"
@@ -76,6 +77,7 @@ private slots:
     void tabOrderFollowsTheStoredOrder();
     void showingEmptiesStagingAndLocksTheMainWindow_data();
     void showingEmptiesStagingAndLocksTheMainWindow();
+    void anotherRunningCopyKeepsItsStagingRows();
     void bothModesStoreTheSameFolderForm_data();
     void bothModesStoreTheSameFolderForm();
     void fileListSelectsWithoutAScan_data();
@@ -287,6 +289,30 @@ void FormInsertDataTest::showingEmptiesStagingAndLocksTheMainWindow() {
     QVERIFY(!Form->TableSelectedData.Active());
     QVERIFY(RowsOf(Staging->Path).isEmpty());
     QVERIFY(Messages.Shown.isEmpty());
+}
+
+// Another running copy of the program is cataloguing into the same staging table: this one
+// neither shows its window nor empties those rows, until that copy is gone.
+void FormInsertDataTest::anotherRunningCopyKeepsItsStagingRows() {
+    Files->SetCurrentFolder(QStringLiteral("D:\\"));
+    Form = std::make_unique<TFormInsertData>(Messages, *Files, Staging->Path, *MainWindow,
+                                             Catalog->Cursor);
+    auto other = std::make_unique<TWriterProcess>(QStringList{"claim", Staging->Path});
+    QVERIFY(other->WaitUntilReady());
+    Form->show();
+    QVERIFY(!Form->isVisible());
+    QVERIFY(MainWindow->isEnabled());
+    QVERIFY(Catalog->Cursor.Active());
+    QCOMPARE(RowsOf(Staging->Path).size(), 2);
+    QCOMPARE(Messages.Shown.size(), 1);
+    QVERIFY2(Messages.Shown[0].Kind == TBoxKind::Error &&
+                 Messages.Shown[0].Text.contains(QStringLiteral("Another running copy")) &&
+                 Messages.Shown[0].Text.contains(Staging->Path),
+             qPrintable(Messages.Shown[0].Text));
+    other.reset();
+    Form->show();
+    QVERIFY(Form->isVisible());
+    QVERIFY(RowsOf(Staging->Path).isEmpty());
 }
 
 void FormInsertDataTest::bothModesStoreTheSameFolderForm_data() {
