@@ -7,9 +7,12 @@
 
 class TDataError : public std::runtime_error {
 public:
-    explicit TDataError(const QString& text)
+    // `cause` is what failed underneath, when `text` tells what that meant for a larger work.
+    explicit TDataError(const QString& text, const QString& cause = {})
         : std::runtime_error(text.toStdString())
-        , Text(text) {}
+        , Text(text)
+        , Cause(cause.isEmpty() ? text : cause) {}
 
     const QString Text;
+    const QString Cause;
 };

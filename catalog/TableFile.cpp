@@ -431,9 +431,10 @@ void TTableFile::ReadBlock(qint64 firstRecord) {
 
 template <typename Write> void TTableFile::WriteInTransaction(Write&& write) {
     if (Bulk == TBulk::Aborted)
-        FailWith(QStringLiteral("The rows of this bulk work were not stored, nor is anything "
-                                "after them: %1")
-                     .arg(BulkAbortCause));
+        throw TDataError(QStringLiteral("The rows of this bulk work were not stored, nor is "
+                                        "anything after them: ") +
+                             BulkAbortCause,
+                         BulkAbortCause);
     if (Bulk == TBulk::Open) {
         try {
             write();
@@ -614,17 +615,18 @@ void TTableFile::BeginBulk() {
 }
 
 void TTableFile::CommitBulk() {
-    if (Bulk == TBulk::Aborted)
-        FailWith(QStringLiteral("Nothing of this bulk work was stored: %1").arg(BulkAbortCause));
-    if (const int result = sqlite3_exec(Connection, "COMMIT", nullptr, nullptr, nullptr);
-        result != SQLITE_OK) {
-        const QString cause = EngineText(result, sqlite3_errmsg(Connection));
-        sqlite3_exec(Connection, "ROLLBACK", nullptr, nullptr, nullptr);
-        Bulk = TBulk::Aborted;
-        BulkAbortCause = FileMessage(cause, FilePath);
-        ReadRowMap();
-        FailWith(QStringLiteral("Nothing of this bulk work was stored: %1").arg(cause));
+    if (Bulk != TBulk::Aborted) {
+        if (const int result = sqlite3_exec(Connection, "COMMIT", nullptr, nullptr, nullptr);
+            result != SQLITE_OK) {
+            BulkAbortCause = FileMessage(EngineText(result, sqlite3_errmsg(Connection)), FilePath);
+            sqlite3_exec(Connection, "ROLLBACK", nullptr, nullptr, nullptr);
+            Bulk = TBulk::Aborted;
+            ReadRowMap();
+        }
     }
+    if (Bulk == TBulk::Aborted)
+        throw TDataError(QStringLiteral("Nothing of this bulk work was stored: ") + BulkAbortCause,
+                         BulkAbortCause);
     Bulk = TBulk::None;
 }
 

@@ -1,5 +1,6 @@
 #include "windows/FormInsertData.h"
 
+#include "catalog/DataError.h"
 #include "platform/FileSystem.h"
 #include "widgets/Glyphs.h"
 #include "widgets/MessageService.h"
@@ -49,6 +50,13 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& text, QRec
     button->setObjectName(QLatin1String(name));
     button->setGeometry(place);
     return button;
+}
+
+// To follow on after a semicolon: "The disk is full" becomes "the disk is full".
+QString FirstLetterLowered(QString text) {
+    if (!text.isEmpty())
+        text[0] = text[0].toLower();
+    return text;
 }
 
 // "%.0n": a whole number with the user's thousands separators.
@@ -363,8 +371,17 @@ void TFormInsertData::SelectTree() {
         });
         ScanBatch.emplace(TableToExportSelect);
         RowsInBatch = 0;
-        TreeScannerSelect.StartSearch();
-        ScanBatch->Commit();
+        try {
+            TreeScannerSelect.StartSearch();
+            ScanBatch->Commit();
+        } catch (const TDataError& error) {
+            // The batches committed before stay in the staging table: the user must know, so
+            // as not to insert part of a disc unknowingly.
+            if (const qint64 kept = FilesFound - RowsInBatch; kept > 0)
+                throw TDataError(QStringLiteral("%1 rows were kept; %2")
+                                     .arg(Formatted(kept), FirstLetterLowered(error.Cause)));
+            throw;
+        }
         ScanBatch.reset();
     }
     EndSelect();

@@ -58,7 +58,7 @@ public:
 
     // A scan writes its rows in transactions of about this many rows, committed between two
     // folders: few commits, and a stopped or failed scan keeps what it wrote before.
-    static constexpr qint64 ScanBatchRows = 20000;
+    qint64 ScanBatchRows = 20000;
 
     // Showing first claims the staging table for this program, and hiding gives it back: two
     // running copies never share staging rows. A claim refused keeps the window hidden.

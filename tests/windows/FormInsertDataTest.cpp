@@ -95,6 +95,7 @@ private slots:
     void escapeAfterAScanKeepsTheWindowAndItsRows();
     void aPendingStagingCommentIsPostedFirst_data();
     void aPendingStagingCommentIsPostedFirst();
+    void anErrorInsideAScanLeavesTheWindowUsable_data();
     void anErrorInsideAScanLeavesTheWindowUsable();
     void aScanCommitsInBatchesNotPerFile();
     void insertDataAppendsEveryRowAndReturns_data();
@@ -605,16 +606,31 @@ void FormInsertDataTest::aPendingStagingCommentIsPostedFirst() {
     }
 }
 
+// With batches of two rows the four rows before e.txt were committed, and the error says so.
+void FormInsertDataTest::anErrorInsideAScanLeavesTheWindowUsable_data() {
+    QTest::addColumn<int>("batchRows");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("nothing committed yet") << 20000 << "";
+    QTest::newRow("earlier batches kept") << 2 << "4 rows were kept; table error: e.txt refused";
+}
+
 void FormInsertDataTest::anErrorInsideAScanLeavesTheWindowUsable() {
+    QFETCH(int, batchRows);
+    QFETCH(QString, kept);
     ExecuteOn(Staging->Path, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON records "
                                             "WHEN NEW.File = 'e.txt' BEGIN "
                                             "SELECT RAISE(ABORT, 'e.txt refused'); END"));
     Start();
+    Form->ScanBatchRows = batchRows;
     Scan();
     QCOMPARE(Messages.Shown.size(), 1);
     QCOMPARE(Messages.Shown[0].Kind, TBoxKind::Error);
-    QVERIFY2(Messages.Shown[0].Text.contains(QStringLiteral("e.txt refused")),
+    QVERIFY2(Messages.Shown[0].Text.contains(QStringLiteral("e.txt refused")) &&
+                 Messages.Shown[0].Text.startsWith(kept),
              qPrintable(Messages.Shown[0].Text));
+    const QStringList keptRows =
+        kept.isEmpty() ? QStringList() : QStringList{"a.txt", "B.TXT", "c.txt", "d.doc"};
+    QCOMPARE(Column(RowsOf(Staging->Path), File), keptRows);
     QCOMPARE(Child<QPushButton>("ButtonSelectData")->text(), QStringLiteral("Select Data"));
     QVERIFY(Child("ButtonInsertData")->isEnabled());
     QVERIFY(Child("DBGridSelectedData")->isEnabled());
@@ -626,7 +642,7 @@ void FormInsertDataTest::anErrorInsideAScanLeavesTheWindowUsable() {
     Click("ButtonSelectData");
     QCOMPARE(Messages.Texts().last(), QStringLiteral("4 Data. All Done with Success. Bytes: 15."));
     QCOMPARE(Column(RowsOf(Staging->Path), File),
-             (QStringList{"a.txt", "B.TXT", "c.txt", "d.doc"}));
+             keptRows + QStringList({"a.txt", "B.TXT", "c.txt", "d.doc"}));
 }
 
 // Another connection sees no row while the scan is under way: its rows are not committed one
