@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # check_installed_tree.sh ROOT ID VERSION: the tree installed below ROOT (prefix /usr) holds the
 # executable, a desktop entry and metainfo the desktop's validators accept, and the icon at
-# every size drawn, named by the program's ID; the copyright (with the metainfo's licence) and
-# the changelog; and nothing else (no table files, no tests).
+# every size drawn, named by the program's ID; the copyright (with the metainfo's licence),
+# the changelog and the manual page; and nothing else (no table files, no tests).
 # The changelog's newest entry is the program's VERSION.
 set -uo pipefail
 root=$1
@@ -22,7 +22,8 @@ fail() {
 }
 
 expected=(usr/bin/zandrel usr/share/applications/$id.desktop usr/share/metainfo/$id.metainfo.xml
-          usr/share/doc/zandrel/copyright usr/share/doc/zandrel/changelog.gz)
+          usr/share/doc/zandrel/copyright usr/share/doc/zandrel/changelog.gz
+          usr/share/man/man1/zandrel.1.gz)
 for size in 16 32 48 64 128 256; do
     icon=usr/share/icons/hicolor/${size}x${size}/apps/$id.png
     expected+=("$icon")
