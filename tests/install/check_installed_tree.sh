@@ -3,7 +3,7 @@
 # executable, a desktop entry and metainfo the desktop's validators accept, and the icon at
 # every size drawn, named by the program's ID; the copyright (with the metainfo's licence),
 # the changelog and the manual page; and nothing else (no table files, no tests).
-# The changelog's newest entry is the program's VERSION.
+# The changelog's and the metainfo's newest entries are the program's VERSION.
 set -uo pipefail
 root=$1
 id=$2
@@ -53,4 +53,7 @@ grep -A2 -x 'Files: \*' "$copyright" | grep -qx "License: $licence" ||
 newest=$(zcat "$root/usr/share/doc/zandrel/changelog.gz" | head -n1)
 [[ $newest == "zandrel ($version) "* ]] ||
     fail "the changelog's newest entry is \"$newest\", not version $version"
+release=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$metainfo" | head -n1)
+[[ $release == "$version" ]] ||
+    fail "$metainfo's newest release is ${release:-(none)}, not version $version"
 exit $failed
