@@ -2,7 +2,7 @@
 # check_installed_tree.sh ROOT ID VERSION: the tree installed below ROOT (prefix /usr) holds the
 # executable, a desktop entry and metainfo the desktop's validators accept, and the icon at
 # every size drawn, named by the program's ID; the copyright (with the metainfo's licence),
-# the changelog and the manual page; and nothing else (no table files, no tests).
+# the changelog, the manual page and lintian's overrides; and nothing else (no table files, no tests).
 # The changelog's and the metainfo's newest entries are the program's VERSION.
 set -uo pipefail
 root=$1
@@ -23,7 +23,7 @@ fail() {
 
 expected=(usr/bin/zandrel usr/share/applications/$id.desktop usr/share/metainfo/$id.metainfo.xml
           usr/share/doc/zandrel/copyright usr/share/doc/zandrel/changelog.gz
-          usr/share/man/man1/zandrel.1.gz)
+          usr/share/man/man1/zandrel.1.gz usr/share/lintian/overrides/zandrel)
 for size in 16 32 48 64 128 256; do
     icon=usr/share/icons/hicolor/${size}x${size}/apps/$id.png
     expected+=("$icon")
