@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# check_installed_tree.sh ROOT ID: the tree installed below ROOT (prefix /usr) holds the
+# check_installed_tree.sh ROOT ID VERSION: the tree installed below ROOT (prefix /usr) holds the
 # executable, a desktop entry and metainfo the desktop's validators accept, and the icon at
-# every size drawn, named by the program's ID; and nothing else (no table files, no tests).
+# every size drawn, named by the program's ID; the copyright (with the metainfo's licence),
+# the changelog, the manual page and lintian's overrides; and nothing else (no table files, no tests).
+# The changelog's and the metainfo's newest entries are the program's VERSION.
 set -uo pipefail
 root=$1
 id=$2
+version=$3
 for tool in desktop-file-validate appstreamcli; do
     if ! command -v "$tool" >/dev/null; then
         echo "SKIP: $tool is missing (apt-get install desktop-file-utils appstream)"
@@ -18,7 +21,9 @@ fail() {
     failed=1
 }
 
-expected=(usr/bin/zandrel usr/share/applications/$id.desktop usr/share/metainfo/$id.metainfo.xml)
+expected=(usr/bin/zandrel usr/share/applications/$id.desktop usr/share/metainfo/$id.metainfo.xml
+          usr/share/doc/zandrel/copyright usr/share/doc/zandrel/changelog.gz
+          usr/share/man/man1/zandrel.1.gz usr/share/lintian/overrides/zandrel)
 for size in 16 32 48 64 128 256; do
     icon=usr/share/icons/hicolor/${size}x${size}/apps/$id.png
     expected+=("$icon")
@@ -41,4 +46,14 @@ metainfo=$root/usr/share/metainfo/$id.metainfo.xml
 appstreamcli validate --no-net "$metainfo" || fail "appstreamcli refuses $metainfo"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" ||
     fail "$metainfo does not launch $id.desktop"
+licence=$(sed -n 's|.*<project_license>\(.*\)</project_license>.*|\1|p' "$metainfo")
+copyright=$root/usr/share/doc/zandrel/copyright
+grep -A2 -x 'Files: \*' "$copyright" | grep -qx "License: $licence" ||
+    fail "$copyright does not give the program the metainfo's licence ${licence:-(none)}"
+newest=$(zcat "$root/usr/share/doc/zandrel/changelog.gz" | head -n1)
+[[ $newest == "zandrel ($version) "* ]] ||
+    fail "the changelog's newest entry is \"$newest\", not version $version"
+release=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$metainfo" | head -n1)
+[[ $release == "$version" ]] ||
+    fail "$metainfo's newest release is ${release:-(none)}, not version $version"
 exit $failed
