@@ -107,7 +107,7 @@ public:
 // and has an empty label.
 struct TVolumeInfo {
     bool Readable = false;
-    QString Label; // full length; VolumeLabel() cuts it to a buffer's size
+    QString Label; // full length; VolumeLabel() gives it only where it fits a buffer
     bool CaseSensitive = false;
     bool CasePreserving = false;
 };
@@ -126,8 +126,8 @@ public:
 
     // Never prompts, never blocks on a missing medium.
     virtual TVolumeInfo VolumeInformation(QChar letter) = 0;
-    // The label cut to at most maxChars characters (11 for a buffer of 12); empty when
-    // the volume cannot be read.
+    // The label when it has at most maxChars characters (11 for a buffer of 12), never cut;
+    // empty when it is longer or the volume cannot be read.
     QString VolumeLabel(QChar letter, int maxChars);
 
     // "\\SERVER\SHARE" for a network drive; nothing for any other drive.
