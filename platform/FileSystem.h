@@ -20,7 +20,8 @@
 //   - Errors: SetCurrentFolder() throws TFileSystemError (platform/FileSystemError.h)
 //     with a Windows system error code (2, 3, 4, 5, 21 no medium, others) and leaves the
 //     current folders and the process's working directory as they were. Find() never
-//     throws: a folder that cannot be listed gives no entries and its code in ErrorCode.
+//     throws: a folder that cannot be listed gives no entries and its code in ErrorCode; a
+//     listing that a read error ends gives the entries read before it and the error's code.
 //     Label reads never throw or block: an unreadable volume gives Readable false.
 //   - Names a Linux file system allows but this form cannot carry (a '\' inside a name, or
 //     bytes that are not valid UTF-8) are left out of Entries and can never be named in a
@@ -80,7 +81,7 @@ struct TLeftOutEntry {
 
 struct TFindResult {
     std::vector<TFoundEntry> Entries; // in the order the folder holds them, not sorted
-    int ErrorCode = 0; // 0, or the system error code of a folder that could not be listed
+    int ErrorCode = 0; // 0, or the system error code of why the folder was not listed to its end
     std::vector<TLeftOutEntry> LeftOut; // admitted by pattern and mask, but not carried
 };
 

@@ -219,6 +219,8 @@ private slots:
     void idleAgainAfterAHandlerThrows();
     void foldersThatCannotBeListedAreFoundAndDone_data();
     void foldersThatCannotBeListedAreFoundAndDone();
+    void aListingEndedByAReadErrorKeepsWhatCameBeforeAndIsReported_data();
+    void aListingEndedByAReadErrorKeepsWhatCameBeforeAndIsReported();
     void problemsAreCountedAndResetEachScan();
     void reportsNamesTheCatalogueCannotHold_data();
     void reportsNamesTheCatalogueCannotHold();
@@ -635,6 +637,41 @@ void TreeScannerTest::foldersThatCannotBeListedAreFoundAndDone() {
 
     QTEST(fixture.Events, "expected");
     QTEST(fixture.Problems, "problems");
+}
+
+void TreeScannerTest::aListingEndedByAReadErrorKeepsWhatCameBeforeAndIsReported_data() {
+    QTest::addColumn<int>("entries"); // read before the error, "." and ".." among them
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("bad sector midway") << 7 << EIO << "I/O error 1117: D:\\BAD";
+    QTest::newRow("disc gone at once") << 0 << ENOMEDIUM << "I/O error 21: D:\\BAD";
+}
+
+void TreeScannerTest::aListingEndedByAReadErrorKeepsWhatCameBeforeAndIsReported() {
+    TScanFixture fixture;
+    for (int n = 0; n < 12; ++n)
+        fixture.MakeFile(QStringLiteral("BAD/f%1.txt").arg(n, 2, 10, QLatin1Char('0')));
+    fixture.MakeFile(QStringLiteral("OK/ok.txt"));
+    QFETCH(int, entries);
+    // The files among the entries the folder gives before the error, in the scanner's order.
+    const TFindResult whole =
+        fixture.Files.Find(QStringLiteral("D:\\BAD\\*.*"), TFileAttribute::AnyFile);
+    QStringList files;
+    for (int n = 0; n < entries; ++n)
+        if (const QString& name = whole.Entries.at(n).Name; name != u"." && name != u"..")
+            files << QStringLiteral("file %1 0").arg(name);
+    files.sort();
+    QFETCH(int, error);
+    QVERIFY(fixture.Files.FailListing(QStringLiteral("D:\\BAD"), entries, error));
+
+    fixture.Scanner.StartSearch();
+
+    const QStringList expected =
+        QStringList{"found D:\\", "found D:\\BAD\\"} + files +
+        QStringList{"done", "found D:\\OK\\", "file ok.txt 0", "done", "done"};
+    QCOMPARE(fixture.Events, expected);
+    QFETCH(QString, text);
+    QCOMPARE(fixture.Problems, QStringList{"D:\\BAD\\|" + text});
 }
 
 void TreeScannerTest::problemsAreCountedAndResetEachScan() {
