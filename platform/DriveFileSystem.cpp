@@ -104,6 +104,13 @@ public:
         return Adopt(Files, handle, false);
     }
 
+    std::pair<quint64, quint64> Identity() override {
+        struct stat info {};
+        if (fstat(dirfd(Listing), &info) != 0)
+            return {};
+        return {info.st_dev, info.st_ino};
+    }
+
 private:
     TDriveFolder(TDriveFileSystem& files, DIR* listing, bool atRoot)
         : Files(files)

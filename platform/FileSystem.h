@@ -28,7 +28,8 @@
 //     path; a listing gives them in LeftOut instead, so a walk can report them.
 //   - A walk opens each folder from its parent (OpenFolder, then TOpenFolder::OpenSubFolder)
 //     rather than by its whole path: a folder swapped for a link meanwhile is not
-//     followed, and a tree deeper than the system's path limit is still reached.
+//     followed, and a tree deeper than the system's path limit is still reached. A folder
+//     opened again is checked against its listed Device/Inode with TOpenFolder::Identity.
 //   - A symbolic link comes back as what it leads to (a folder link has Directory) with
 //     ReparsePoint added, like a Windows link; a walk must not enter ReparsePoint folders,
 //     and Device/Inode let it see a folder reached twice through a bind mount.
@@ -37,6 +38,7 @@
 #include <QtGlobal>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // The values of the Windows drive types, so a glyph table can be indexed by them.
@@ -102,6 +104,8 @@ public:
     virtual TFindResult Find(const QString& pattern, quint32 attributeMask) = 0;
     // The sub-folder `name`; a symbolic link is not followed but refused.
     virtual TOpenedFolder OpenSubFolder(const QString& name) = 0;
+    // The device and inode of the folder held, as its parent's listing gives them.
+    virtual std::pair<quint64, quint64> Identity() = 0;
 };
 
 // What GetVolumeInformation gives. A drive with no medium, or no drive, is not Readable

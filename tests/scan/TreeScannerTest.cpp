@@ -96,6 +96,7 @@ public:
         , Files(files) {}
     TFindResult Find(const QString& pattern, quint32 attributeMask) override;
     TOpenedFolder OpenSubFolder(const QString& name) override;
+    std::pair<quint64, quint64> Identity() override { return Inner->Identity(); }
 
 private:
     std::unique_ptr<TOpenFolder> Inner;
@@ -228,6 +229,8 @@ private slots:
     void folderPathsPastTheLimits();
     void neverFollowsFolderLinks();
     void folderSwappedForALinkIsNotFollowed();
+    void folderSwappedBelowTheHeldHandlesIsNotFollowed_data();
+    void folderSwappedBelowTheHeldHandlesIsNotFollowed();
     void folderReachedTwiceIsWalkedOnce();
     void walksTwoThousandFoldersDeepOnASmallStack();
     void deepTreeNeedsNoHandlePerLevel();
@@ -822,6 +825,48 @@ void TreeScannerTest::folderSwappedForALinkIsNotFollowed() {
                                   "done"};
     QCOMPARE(fixture.Events, expected);
     QCOMPARE(fixture.Problems, QStringList({"D:\\IN\\B\\|I/O error 267: D:\\IN\\B"}));
+}
+
+void TreeScannerTest::folderSwappedBelowTheHeldHandlesIsNotFollowed_data() {
+    QTest::addColumn<bool>("link"); // S becomes a link to OUT, or OUT itself moved in
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("swapped for a link") << true << "D:\\IN\\S\\|I/O error 267: D:\\IN\\S";
+    QTest::newRow("swapped for another folder")
+        << false << "D:\\IN\\S\\|Folder replaced during the scan: D:\\IN\\S";
+}
+
+// D:\IN\S and each of the 70 folders a below it hold a folder b, walked after a: the walk
+// holds more folders than it keeps handles for, and lets go of S's first. S is swapped
+// then, with D:\OUT holding b\secret.txt.
+void TreeScannerTest::folderSwappedBelowTheHeldHandlesIsNotFollowed() {
+    TScanFixture fixture;
+    QString level = QStringLiteral("IN/S/");
+    for (int n = 0; n < 70; ++n) {
+        fixture.MakeFolder(level + u'b');
+        level += QStringLiteral("a/");
+    }
+    fixture.MakeFile(QStringLiteral("OUT/b/secret.txt"));
+    QFETCH(bool, link);
+    bool swapped = false;
+    fixture.Scanner.OnDirectoryFound = [&fixture, &swapped, link](TTreeScanner& sender) {
+        fixture.Events << QStringLiteral("found ") + sender.FileFound();
+        if (swapped || !sender.FileFound().endsWith(u"\\b\\"))
+            return;
+        swapped = true;
+        QVERIFY(QDir(fixture.Real(QStringLiteral("IN"))).rename("S", "S.old"));
+        if (link)
+            Link(fixture, "../OUT", QStringLiteral("IN/S"));
+        else
+            QVERIFY(QDir(fixture.DRoot).rename("OUT", "IN/S"));
+    };
+    fixture.Scanner.InitialDirectory = QStringLiteral("D:\\IN");
+
+    fixture.Scanner.StartSearch();
+
+    QVERIFY(swapped);
+    QVERIFY(!fixture.Events.join(u' ').contains(u"secret"));
+    QFETCH(QString, problem);
+    QCOMPARE(fixture.Problems, QStringList{problem});
 }
 
 void TreeScannerTest::folderReachedTwiceIsWalkedOnce() {
