@@ -1,6 +1,7 @@
 #include "widgets/pickers/FileList.h"
 
 #include "platform/FileSystem.h"
+#include "platform/FileSystemError.h"
 #include "platform/NameOrder.h"
 #include "widgets/UserCommand.h"
 
@@ -133,6 +134,7 @@ void TFileList::SetFolder(const QString& path) {
 void TFileList::List() {
     // A folder that cannot be entered fails here, before any entry is removed.
     Files.SetCurrentFolder(OwnFolder);
+    int errorCode = 0;
     {
         THourGlass hourGlass;
         const QCollator order = NameOrder();
@@ -144,7 +146,10 @@ void TFileList::List() {
         for (const QString& piece : FileMask.split(u';')) {
             if (piece.isEmpty())
                 continue; // an empty piece finds nothing, though the search would take it as "*"
-            for (const TFoundEntry& entry : Files.Find(piece, admitted).Entries) {
+            const TFindResult found = Files.Find(piece, admitted);
+            if (errorCode == 0)
+                errorCode = found.ErrorCode;
+            for (const TFoundEntry& entry : found.Entries) {
                 if (entry.Attributes & onRequestOnly & ~admitted)
                     continue;
                 if (!Types.testFlag(ftNormal) && !(entry.Attributes & admitted))
@@ -159,6 +164,9 @@ void TFileList::List() {
             [&order](const TPickerLine& a, const TPickerLine& b) { return order(a.Text, b.Text); });
         Model.SetLines(std::move(lines));
     }
+    // What was read stays shown; the error box says the folder is not all there.
+    if (errorCode != 0)
+        Messages.ShowError(TFileSystemError(errorCode, OwnFolder));
     if (OnChange)
         OnChange();
 }

@@ -44,7 +44,8 @@ public:
     // The folder listed.
     QString Folder() const { return OwnFolder; }
     // Enters the folder, takes the folder that is then current and lists it. Throws
-    // TFileSystemError, leaving the entries as they were.
+    // TFileSystemError, leaving the entries as they were. A listing that fails part-way
+    // shows what it read and the error in the error box.
     void SetFolder(const QString& path);
 
     std::function<void()> OnDblClick;

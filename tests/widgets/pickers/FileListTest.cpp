@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <cerrno>
 
 namespace {
 // D:\FILES with plain, odd and special entries.
@@ -61,6 +62,8 @@ private slots:
     void doubleClickFollowsTheFirstClicksSelection();
     void aDisabledListKeepsItsEntriesAndSelection();
     void aFolderThatCannotBeEnteredLeavesTheEntries();
+    void aListingEndedByAReadErrorShowsWhatItReadAndTheError_data();
+    void aListingEndedByAReadErrorShowsWhatItReadAndTheError();
 
 private:
     TScriptedMessages Messages;
@@ -348,6 +351,31 @@ void FileListTest::aFolderThatCannotBeEnteredLeavesTheEntries() {
     QCOMPARE(list.Items(), before);
     QCOMPARE(list.Folder(), QString("D:\\FILES"));
     QCOMPARE(files.CurrentFolder(), QString("D:\\FILES"));
+}
+
+void FileListTest::aListingEndedByAReadErrorShowsWhatItReadAndTheError_data() {
+    QTest::addColumn<int>("entries"); // read before the error, "." and ".." among them
+    QTest::addColumn<int>("error");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("at once") << 0 << ENOMEDIUM << 0 << "I/O error 21: D:\\MANY.";
+    QTest::newRow("after the last entry") << 14 << EIO << 12 << "I/O error 1117: D:\\MANY.";
+}
+
+void FileListTest::aListingEndedByAReadErrorShowsWhatItReadAndTheError() {
+    TFakeFileSystem files;
+    MakeNumberedFiles(files, 12);
+    TFileList list(Messages, files);
+    QFETCH(int, entries);
+    QFETCH(int, error);
+    QVERIFY(files.FailListing("D:\\MANY", entries, error));
+
+    list.SetMask("*.txt");
+
+    QTEST(list.Count(), "count");
+    QFETCH(QString, text);
+    QCOMPARE(Messages.Texts(), QStringList{text});
+    QCOMPARE(Messages.Shown.front().Kind, TBoxKind::Error);
 }
 
 QTEST_MAIN(FileListTest)
