@@ -21,6 +21,11 @@ QString TFileSystem::VolumeLabel(QChar letter, int maxChars) {
     return volume.Label;
 }
 
+QString TLeftOutEntry::Text(const QString& folder) const {
+    return Reason + QStringLiteral(": ") + (folder.endsWith(u'\\') ? folder : folder + u'\\') +
+           Name;
+}
+
 bool TFileSystem::FolderExists(const QString& path) {
     const std::optional<TFoundEntry> entry = EntryOf(path);
     return entry && (entry->Attributes & TFileAttribute::Directory);

@@ -79,6 +79,10 @@ struct TLeftOutEntry {
     QString Name;           // as near as text shows it: bytes that are not UTF-8 as U+FFFD
     quint32 Attributes = 0; // TFileAttribute bits
     QString Reason;         // what is wrong with it, for the user
+
+    // What the user is told, naming it in `folder` ("D:\DOCS\" or "D:\DOCS"):
+    // "Name holds a backslash: D:\DOCS\a\b.txt".
+    QString Text(const QString& folder) const;
 };
 
 struct TFindResult {

@@ -257,7 +257,7 @@ private:
         for (const TLeftOutEntry& entry : leftOut) {
             const QString named = path + entry.Name;
             const bool isFolder = entry.Attributes & TFileAttribute::Directory;
-            Report({isFolder ? named + u'\\' : named, entry.Reason + QStringLiteral(": ") + named});
+            Report({isFolder ? named + u'\\' : named, entry.Text(path)});
         }
     }
 

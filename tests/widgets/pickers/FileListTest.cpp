@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QTest>
 #include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 // D:\FILES with plain, odd and special entries.
@@ -64,6 +66,8 @@ private slots:
     void aFolderThatCannotBeEnteredLeavesTheEntries();
     void aListingEndedByAReadErrorShowsWhatItReadAndTheError_data();
     void aListingEndedByAReadErrorShowsWhatItReadAndTheError();
+    void namesItCannotShowAreCountedNotDropped_data();
+    void namesItCannotShowAreCountedNotDropped();
 
 private:
     TScriptedMessages Messages;
@@ -376,6 +380,48 @@ void FileListTest::aListingEndedByAReadErrorShowsWhatItReadAndTheError() {
     QFETCH(QString, text);
     QCOMPARE(Messages.Texts(), QStringList{text});
     QCOMPARE(Messages.Shown.front().Kind, TBoxKind::Error);
+}
+
+void FileListTest::namesItCannotShowAreCountedNotDropped_data() {
+    QTest::addColumn<QByteArrayList>("made"); // in D:\ODD
+    QTest::addColumn<TFileType>("types");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("first");
+    const QString backslash = QStringLiteral("Name holds a backslash: D:\\ODD\\");
+    QTest::newRow("backslash") << QByteArrayList{"back\\slash.txt"} << TFileType(ftNormal) << 1
+                               << backslash + "back\\slash.txt";
+    QTest::newRow("not UTF-8, the first in name order")
+        << QByteArrayList{"zz\xff.txt", "caf\xe9.txt"} << TFileType(ftNormal) << 2
+        << "Name is not valid UTF-8: D:\\ODD\\caf\ufffd.txt";
+    QTest::newRow("left out by the mask anyway")
+        << QByteArrayList{"back\\slash.doc"} << TFileType(ftNormal) << 0 << "";
+    QTest::newRow("not read-only, when only that is asked for")
+        << QByteArrayList{"back\\slash.txt"} << TFileType(ftReadOnly) << 0 << "";
+    QTest::newRow("hidden, not asked for")
+        << QByteArrayList{".back\\slash.txt"} << TFileType(ftNormal) << 0 << "";
+    QTest::newRow("hidden, asked for")
+        << QByteArrayList{".back\\slash.txt"} << (ftNormal | ftHidden) << 1
+        << backslash + ".back\\slash.txt";
+}
+
+void FileListTest::namesItCannotShowAreCountedNotDropped() {
+    QFETCH(QByteArrayList, made);
+    QFETCH(TFileType, types);
+    TFakeFileSystem files;
+    const QByteArray folder = QFile::encodeName(files.AddDrive(u'D', TDriveType::Fixed)) + "/ODD";
+    QVERIFY(QDir().mkpath(QFile::decodeName(folder)));
+    for (const QByteArray& name : made)
+        QVERIFY(close(open(folder + '/' + name, O_WRONLY | O_CREAT, 0644)) == 0);
+    files.SetCurrentFolder("D:\\ODD");
+    TFileList list(Messages, files);
+
+    list.SetMask("*.txt");
+    list.SetFileType(types);
+
+    QCOMPARE(list.Count(), 0);
+    QTEST(int(list.LeftOutCount()), "count");
+    QTEST(list.FirstLeftOut(), "first");
+    QVERIFY(Messages.Shown.isEmpty());
 }
 
 QTEST_MAIN(FileListTest)
