@@ -220,8 +220,6 @@ private slots:
     void idleAgainAfterAHandlerThrows();
     void foldersThatCannotBeListedAreFoundAndDone_data();
     void foldersThatCannotBeListedAreFoundAndDone();
-    void aListingEndedByAReadErrorKeepsWhatCameBeforeAndIsReported_data();
-    void aListingEndedByAReadErrorKeepsWhatCameBeforeAndIsReported();
     void problemsAreCountedAndResetEachScan();
     void reportsNamesTheCatalogueCannotHold_data();
     void reportsNamesTheCatalogueCannotHold();
@@ -583,6 +581,10 @@ void TreeScannerTest::foldersThatCannotBeListedAreFoundAndDone_data() {
                        "file x1.txt 0", "done",          "done",          "found D:\\B\\",
                        "done",          "done"}
         << QStringList{"D:\\B\\|File not found: D:\\B"};
+    // Read to its end, where the disc fails: what was read is catalogued all the same.
+    QTest::newRow("read error after its entries")
+        << "fail A"
+        << "D:\\" << StopTreeEvents << QStringList{"D:\\A\\|I/O error 1117: D:\\A"};
     QTest::newRow("missing start folder") << ""
                                           << "D:\\NOPE" << QStringList{"found D:\\NOPE\\", "done"}
                                           << QStringList{"D:\\NOPE\\|File not found: D:\\NOPE"};
@@ -621,6 +623,8 @@ void TreeScannerTest::foldersThatCannotBeListedAreFoundAndDone() {
             if (sender.FileFound() == u"D:\\A\\")
                 QDir(fixture.Real(QStringLiteral("B"))).removeRecursively();
         };
+    } else if (how == u"fail A") {
+        QVERIFY(fixture.Files.FailListing(QStringLiteral("D:\\A"), 6, EIO)); // . .. a1-3 X
     } else if (how == u"eject D") {
         fixture.Files.SetReady(u'D', false);
     } else if (how == u"lock A" || how == u"read-only A") {
@@ -640,41 +644,6 @@ void TreeScannerTest::foldersThatCannotBeListedAreFoundAndDone() {
 
     QTEST(fixture.Events, "expected");
     QTEST(fixture.Problems, "problems");
-}
-
-void TreeScannerTest::aListingEndedByAReadErrorKeepsWhatCameBeforeAndIsReported_data() {
-    QTest::addColumn<int>("entries"); // read before the error, "." and ".." among them
-    QTest::addColumn<int>("error");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("bad sector midway") << 7 << EIO << "I/O error 1117: D:\\BAD";
-    QTest::newRow("disc gone at once") << 0 << ENOMEDIUM << "I/O error 21: D:\\BAD";
-}
-
-void TreeScannerTest::aListingEndedByAReadErrorKeepsWhatCameBeforeAndIsReported() {
-    TScanFixture fixture;
-    for (int n = 0; n < 12; ++n)
-        fixture.MakeFile(QStringLiteral("BAD/f%1.txt").arg(n, 2, 10, QLatin1Char('0')));
-    fixture.MakeFile(QStringLiteral("OK/ok.txt"));
-    QFETCH(int, entries);
-    // The files among the entries the folder gives before the error, in the scanner's order.
-    const TFindResult whole =
-        fixture.Files.Find(QStringLiteral("D:\\BAD\\*.*"), TFileAttribute::AnyFile);
-    QStringList files;
-    for (int n = 0; n < entries; ++n)
-        if (const QString& name = whole.Entries.at(n).Name; name != u"." && name != u"..")
-            files << QStringLiteral("file %1 0").arg(name);
-    files.sort();
-    QFETCH(int, error);
-    QVERIFY(fixture.Files.FailListing(QStringLiteral("D:\\BAD"), entries, error));
-
-    fixture.Scanner.StartSearch();
-
-    const QStringList expected =
-        QStringList{"found D:\\", "found D:\\BAD\\"} + files +
-        QStringList{"done", "found D:\\OK\\", "file ok.txt 0", "done", "done"};
-    QCOMPARE(fixture.Events, expected);
-    QFETCH(QString, text);
-    QCOMPARE(fixture.Problems, QStringList{"D:\\BAD\\|" + text});
 }
 
 void TreeScannerTest::problemsAreCountedAndResetEachScan() {
@@ -830,30 +799,25 @@ void TreeScannerTest::folderSwappedForALinkIsNotFollowed() {
 void TreeScannerTest::folderSwappedBelowTheHeldHandlesIsNotFollowed_data() {
     QTest::addColumn<bool>("link"); // S becomes a link to OUT, or OUT itself moved in
     QTest::addColumn<QString>("problem");
-    QTest::newRow("swapped for a link") << true << "D:\\IN\\S\\|I/O error 267: D:\\IN\\S";
-    QTest::newRow("swapped for another folder")
-        << false << "D:\\IN\\S\\|Folder replaced during the scan: D:\\IN\\S";
+    QTest::newRow("for a link") << true << "I/O error 267: D:\\IN\\S";
+    QTest::newRow("for another folder") << false << "Folder replaced during the scan: D:\\IN\\S";
 }
 
-// D:\IN\S and each of the 70 folders a below it hold a folder b, walked after a: the walk
-// holds more folders than it keeps handles for, and lets go of S's first. S is swapped
-// then, with D:\OUT holding b\secret.txt.
+// Each of 70 levels below D:\IN\S holds a and b, b walked after a: on the way down the walk
+// lets go of S's handle, and S is swapped for D:\OUT, which holds b\secret.txt.
 void TreeScannerTest::folderSwappedBelowTheHeldHandlesIsNotFollowed() {
     TScanFixture fixture;
     QString level = QStringLiteral("IN/S/");
-    for (int n = 0; n < 70; ++n) {
+    for (int n = 0; n < 70; ++n, level += QStringLiteral("a/"))
         fixture.MakeFolder(level + u'b');
-        level += QStringLiteral("a/");
-    }
     fixture.MakeFile(QStringLiteral("OUT/b/secret.txt"));
     QFETCH(bool, link);
     bool swapped = false;
     fixture.Scanner.OnDirectoryFound = [&fixture, &swapped, link](TTreeScanner& sender) {
-        fixture.Events << QStringLiteral("found ") + sender.FileFound();
+        fixture.Events << sender.FileFound();
         if (swapped || !sender.FileFound().endsWith(u"\\b\\"))
             return;
-        swapped = true;
-        QVERIFY(QDir(fixture.Real(QStringLiteral("IN"))).rename("S", "S.old"));
+        swapped = QDir(fixture.Real(QStringLiteral("IN"))).rename("S", "S.old");
         if (link)
             Link(fixture, "../OUT", QStringLiteral("IN/S"));
         else
@@ -866,7 +830,7 @@ void TreeScannerTest::folderSwappedBelowTheHeldHandlesIsNotFollowed() {
     QVERIFY(swapped);
     QVERIFY(!fixture.Events.join(u' ').contains(u"secret"));
     QFETCH(QString, problem);
-    QCOMPARE(fixture.Problems, QStringList{problem});
+    QCOMPARE(fixture.Problems, QStringList{"D:\\IN\\S\\|" + problem});
 }
 
 void TreeScannerTest::folderReachedTwiceIsWalkedOnce() {
