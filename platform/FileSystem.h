@@ -101,6 +101,7 @@ struct TOpenedFolder {
 
 // A folder held open: it is listed and its sub-folders are opened through this handle,
 // never through a path, so what it stands for cannot change under the walk.
+// It is used only while the file system that opened it lives.
 class TOpenFolder {
 public:
     virtual ~TOpenFolder() = default;
