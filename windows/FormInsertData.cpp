@@ -56,8 +56,7 @@ QString Formatted(qint64 number) {
     return QLocale().toString(number);
 }
 
-// The end message's line for what a selection could not catalogue, so nothing on the disc is
-// left out silently; empty when nothing was.
+// The end message's line for what a selection could not catalogue; empty when nothing was.
 QString LeftOutLine(qint64 count, const QString& first) {
     if (count <= 0)
         return {};
@@ -363,6 +362,7 @@ void TFormInsertData::SelectTree() {
         ScanBatch.reset();
     }
     EndSelect();
+    // Nothing on the disc is left out silently: what could not be read or held is counted.
     const QString leftOut =
         LeftOutLine(TreeScannerSelect.ProblemCount(), TreeScannerSelect.FirstProblem().Text);
     if (FilesFound <= 0)
