@@ -71,18 +71,21 @@ bool IsBareDrive(const QString& path) {
     return path.size() == 2 && path[1] == u':';
 }
 
-// A folder held open by its handle; sub-folders are opened relative to it.
-class TDriveFolder : public TOpenFolder {
+} // namespace
+
+// A folder held open by its handle; sub-folders are opened relative to it. It reads its
+// entries through the file system that opened it, which it must not outlive.
+class TDriveFileSystem::TDriveFolder : public TOpenFolder {
 public:
     // Takes `handle` (an open folder), closing it on failure.
-    static TOpenedFolder Adopt(int handle, bool atRoot) {
+    static TOpenedFolder Adopt(TDriveFileSystem& files, int handle, bool atRoot) {
         DIR* listing = fdopendir(handle);
         if (!listing) {
             const int error = errno;
             close(handle);
             return {nullptr, TFileSystemError::CodeOfErrno(error)};
         }
-        return {std::unique_ptr<TOpenFolder>(new TDriveFolder(listing, atRoot)), 0};
+        return {std::unique_ptr<TOpenFolder>(new TDriveFolder(files, listing, atRoot)), 0};
     }
     ~TDriveFolder() override { closedir(Listing); }
     TDriveFolder(const TDriveFolder&) = delete;
@@ -98,26 +101,43 @@ public:
                                   O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (handle < 0)
             return {nullptr, TFileSystemError::CodeOfErrno(errno)};
-        return Adopt(handle, false);
+        return Adopt(Files, handle, false);
+    }
+
+    std::pair<quint64, quint64> Identity() override {
+        struct stat info {};
+        if (fstat(dirfd(Listing), &info) != 0)
+            return {};
+        return {info.st_dev, info.st_ino};
     }
 
 private:
-    TDriveFolder(DIR* listing, bool atRoot)
-        : Listing(listing)
+    TDriveFolder(TDriveFileSystem& files, DIR* listing, bool atRoot)
+        : Files(files)
+        , Listing(listing)
         , AtRoot(atRoot) {}
 
+    TDriveFileSystem& Files;
     DIR* Listing;
     bool AtRoot; // a drive root lists no "." and ".."
 };
 
-TFindResult TDriveFolder::Find(const QString& pattern, quint32 attributeMask) {
+TFindResult TDriveFileSystem::TDriveFolder::Find(const QString& pattern, quint32 attributeMask) {
     TFindResult result;
     rewinddir(Listing); // each search reads the folder as it is now
     const int handle = dirfd(Listing);
     const TWildcardPattern wildcard(pattern);
     const quint32 refused = ~attributeMask & (TFileAttribute::Hidden | TFileAttribute::System |
                                               TFileAttribute::Directory);
-    while (const dirent* item = readdir(Listing)) {
+    for (int position = 0;; ++position) {
+        errno = 0;
+        const dirent* item = Files.ReadEntry(Listing, position);
+        if (!item) {
+            // A read error ends the listing too: what came before is kept, with the error.
+            if (errno != 0)
+                result.ErrorCode = TFileSystemError::CodeOfErrno(errno);
+            break;
+        }
         const char* name = item->d_name;
         if (AtRoot && IsDots(name))
             continue;
@@ -151,7 +171,6 @@ TFindResult TDriveFolder::Find(const QString& pattern, quint32 attributeMask) {
     }
     return result;
 }
-} // namespace
 
 quint32 TDriveFileSystem::LogicalDrives() {
     RefreshDrives();
@@ -242,7 +261,7 @@ TOpenedFolder TDriveFileSystem::OpenFolder(const QString& path) {
     const int handle = open(real.Path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (handle < 0)
         return {nullptr, CodeOfEnterFailure(errno, real.Path)};
-    return TDriveFolder::Adopt(handle, folder->size() == 3);
+    return TDriveFolder::Adopt(*this, handle, folder->size() == 3);
 }
 
 std::optional<TFoundEntry> TDriveFileSystem::EntryOf(const QString& path) {
@@ -255,6 +274,10 @@ std::optional<TFoundEntry> TDriveFileSystem::EntryOf(const QString& path) {
         return std::nullopt;
     entry.Name = absolute->mid(absolute->lastIndexOf(u'\\') + 1);
     return entry;
+}
+
+dirent* TDriveFileSystem::ReadEntry(DIR* listing, int) {
+    return readdir(listing);
 }
 
 void TDriveFileSystem::SetDrives(TDriveTable table) {

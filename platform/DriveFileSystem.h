@@ -7,6 +7,8 @@
 #include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
 
+#include <dirent.h>
+
 class TDriveFileSystem : public TFileSystem {
 public:
     quint32 LogicalDrives() override;
@@ -27,8 +29,14 @@ protected:
     void SetDrives(TDriveTable table);
     const TDriveTable& Drives() const { return Table; }
     TCurrentFolders& Folders() { return Current; }
+    // Reads the next entry of a folder listing as readdir does: null at the end, null with
+    // errno set when the read fails. `position` entries of this listing came before it.
+    // The test double makes a folder's listing fail here.
+    virtual dirent* ReadEntry(DIR* listing, int position);
 
 private:
+    class TDriveFolder; // reads its entries through ReadEntry
+
     int Enter(const QString& absolute);
 
     TDriveTable Table;

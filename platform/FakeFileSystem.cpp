@@ -1,9 +1,11 @@
 #include "platform/FakeFileSystem.h"
 
 #include <QDir>
+#include <cerrno>
 #include <cstdlib>
 #include <ftw.h>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -89,4 +91,25 @@ QString TFakeFileSystem::RealPath(const QString& drivePath) const {
     ready.Ready = true;
     table.Set(ready);
     return QString::fromUtf8(table.RealPathOf(drivePath).Path);
+}
+
+bool TFakeFileSystem::FailListing(const QString& drivePath, int entries, int error) {
+    struct stat folder {};
+    const QByteArray real = RealPath(drivePath).toUtf8();
+    if (real.isEmpty() || stat(real.constData(), &folder) != 0 || !S_ISDIR(folder.st_mode))
+        return false;
+    ListingFaults[{folder.st_dev, folder.st_ino}] = {entries, error};
+    return true;
+}
+
+dirent* TFakeFileSystem::ReadEntry(DIR* listing, int position) {
+    struct stat folder {};
+    if (fstat(dirfd(listing), &folder) == 0) {
+        const auto fault = ListingFaults.find({folder.st_dev, folder.st_ino});
+        if (fault != ListingFaults.end() && position >= fault->second.Entries) {
+            errno = fault->second.Error;
+            return nullptr;
+        }
+    }
+    return TDriveFileSystem::ReadEntry(listing, position);
 }

@@ -9,10 +9,13 @@
 //   QDir(root).mkpath("DOCS/OLD");                 // build the tree through real paths
 //   files.SetCurrentFolder("D:\\DOCS");
 //   files.SetReady(u'D', false);                    // take the disc out: entering gives 21
+//   files.FailListing("D:\\DOCS", 300, EIO);        // a bad sector after 300 entries
 
 #include "platform/DriveFileSystem.h"
 
 #include <functional>
+#include <map>
+#include <utility>
 
 class TFakeFileSystem : public TDriveFileSystem {
 public:
@@ -39,9 +42,23 @@ public:
     // directory: "D:\DOCS" gives "<root of D>/DOCS". Empty for no such drive.
     QString RealPath(const QString& drivePath) const;
 
+    // Every listing of the folder `drivePath`, however it was opened, fails with `error` (an
+    // errno value) after its first `entries` entries ("." and ".." among them), as a failing
+    // disc does. False when there is no such folder.
+    bool FailListing(const QString& drivePath, int entries, int error);
+
+protected:
+    dirent* ReadEntry(DIR* listing, int position) override;
+
 private:
     void EditDrive(QChar letter, const std::function<void(TDrive&)>& edit);
 
+    struct TListingFault {
+        int Entries = 0;
+        int Error = 0;
+    };
+
     QByteArray ScratchFolder;
     QByteArray StartFolder;
+    std::map<std::pair<quint64, quint64>, TListingFault> ListingFaults; // by device, inode
 };

@@ -13,10 +13,17 @@ QString TFileSystem::DriveLetters() {
 
 QString TFileSystem::VolumeLabel(QChar letter, int maxChars) {
     const TVolumeInfo volume = VolumeInformation(letter);
-    // A buffer with no room holds no label, where the cut reads 0 as no limit.
-    if (!volume.Readable || maxChars <= 0)
+    // A label that does not fit is not read at all: cut, two discs could read as one. A
+    // buffer with no room holds none, where the cut reads 0 as no limit.
+    if (!volume.Readable || maxChars <= 0 ||
+        CutToCharacters(volume.Label, maxChars).size() < volume.Label.size())
         return {};
-    return CutToCharacters(volume.Label, maxChars);
+    return volume.Label;
+}
+
+QString TLeftOutEntry::Text(const QString& folder) const {
+    return Reason + QStringLiteral(": ") + (folder.endsWith(u'\\') ? folder : folder + u'\\') +
+           Name;
 }
 
 bool TFileSystem::FolderExists(const QString& path) {

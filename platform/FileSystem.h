@@ -20,14 +20,16 @@
 //   - Errors: SetCurrentFolder() throws TFileSystemError (platform/FileSystemError.h)
 //     with a Windows system error code (2, 3, 4, 5, 21 no medium, others) and leaves the
 //     current folders and the process's working directory as they were. Find() never
-//     throws: a folder that cannot be listed gives no entries and its code in ErrorCode.
+//     throws: a folder that cannot be listed gives no entries and its code in ErrorCode; a
+//     listing that a read error ends gives the entries read before it and the error's code.
 //     Label reads never throw or block: an unreadable volume gives Readable false.
 //   - Names a Linux file system allows but this form cannot carry (a '\' inside a name, or
 //     bytes that are not valid UTF-8) are left out of Entries and can never be named in a
 //     path; a listing gives them in LeftOut instead, so a walk can report them.
 //   - A walk opens each folder from its parent (OpenFolder, then TOpenFolder::OpenSubFolder)
 //     rather than by its whole path: a folder swapped for a link meanwhile is not
-//     followed, and a tree deeper than the system's path limit is still reached.
+//     followed, and a tree deeper than the system's path limit is still reached. A folder
+//     opened again is checked against its listed Device/Inode with TOpenFolder::Identity.
 //   - A symbolic link comes back as what it leads to (a folder link has Directory) with
 //     ReparsePoint added, like a Windows link; a walk must not enter ReparsePoint folders,
 //     and Device/Inode let it see a folder reached twice through a bind mount.
@@ -36,6 +38,7 @@
 #include <QtGlobal>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // The values of the Windows drive types, so a glyph table can be indexed by them.
@@ -76,11 +79,15 @@ struct TLeftOutEntry {
     QString Name;           // as near as text shows it: bytes that are not UTF-8 as U+FFFD
     quint32 Attributes = 0; // TFileAttribute bits
     QString Reason;         // what is wrong with it, for the user
+
+    // What the user is told, naming it in `folder` ("D:\DOCS\" or "D:\DOCS"):
+    // "Name holds a backslash: D:\DOCS\a\b.txt".
+    QString Text(const QString& folder) const;
 };
 
 struct TFindResult {
     std::vector<TFoundEntry> Entries; // in the order the folder holds them, not sorted
-    int ErrorCode = 0; // 0, or the system error code of a folder that could not be listed
+    int ErrorCode = 0; // 0, or the system error code of why the folder was not listed to its end
     std::vector<TLeftOutEntry> LeftOut; // admitted by pattern and mask, but not carried
 };
 
@@ -94,6 +101,7 @@ struct TOpenedFolder {
 
 // A folder held open: it is listed and its sub-folders are opened through this handle,
 // never through a path, so what it stands for cannot change under the walk.
+// It is used only while the file system that opened it lives.
 class TOpenFolder {
 public:
     virtual ~TOpenFolder() = default;
@@ -101,13 +109,15 @@ public:
     virtual TFindResult Find(const QString& pattern, quint32 attributeMask) = 0;
     // The sub-folder `name`; a symbolic link is not followed but refused.
     virtual TOpenedFolder OpenSubFolder(const QString& name) = 0;
+    // The device and inode of the folder held, as its parent's listing gives them.
+    virtual std::pair<quint64, quint64> Identity() = 0;
 };
 
 // What GetVolumeInformation gives. A drive with no medium, or no drive, is not Readable
 // and has an empty label.
 struct TVolumeInfo {
     bool Readable = false;
-    QString Label; // full length; VolumeLabel() cuts it to a buffer's size
+    QString Label; // full length; VolumeLabel() gives it only where it fits a buffer
     bool CaseSensitive = false;
     bool CasePreserving = false;
 };
@@ -126,8 +136,8 @@ public:
 
     // Never prompts, never blocks on a missing medium.
     virtual TVolumeInfo VolumeInformation(QChar letter) = 0;
-    // The label cut to at most maxChars characters (11 for a buffer of 12); empty when
-    // the volume cannot be read.
+    // The label when it has at most maxChars characters (11 for a buffer of 12), never cut;
+    // empty when it is longer or the volume cannot be read.
     QString VolumeLabel(QChar letter, int maxChars);
 
     // "\\SERVER\SHARE" for a network drive; nothing for any other drive.

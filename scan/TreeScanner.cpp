@@ -48,16 +48,23 @@ QString ShownFolder(const QString& path) {
     return path.size() > 3 && path.endsWith(u'\\') ? path.chopped(1) : path;
 }
 
+// The bare name of the sub-folder `path` ("D:\DOCS\OLD\") of `folder` ("D:\DOCS\").
+QString NameIn(const QString& folder, const QString& path) {
+    return path.mid(folder.size(), path.size() - folder.size() - 1);
+}
+
 // A folder opened by the walk: its sub-folders still to be searched.
 struct TPendingFolder {
     QString Path;
+    TIdentity Identity;                  // as its parent listed it
     std::unique_ptr<TOpenFolder> Handle; // dropped once no sub-folder is left to open
     std::vector<TListed> SubFolders;
     size_t Next = 0;
 };
 
-// Folder handles a walk keeps open at most; beyond that the shallowest is closed and
-// opened again by its path when its next sub-folder is due.
+// Folder handles a walk keeps open at most; beyond that the shallowest but the starting
+// folder is closed, and opened again from the nearest folder above it still open when its
+// next sub-folder is due.
 constexpr int MaxHandles = 64;
 
 // The state of one SearchDirectory call. The walk keeps its open folders on a heap stack
@@ -88,9 +95,10 @@ public:
         Visit(start, [this, &path] { return Files.OpenFolder(path); });
         while (!Open.empty()) {
             TPendingFolder& folder = Open.back();
-            if (folder.Next < folder.SubFolders.size()) {
+            const size_t parent = Open.size() - 1;
+            // A folder that cannot be opened again is reported and its sub-folders dropped.
+            if (folder.Next < folder.SubFolders.size() && Held(parent)) {
                 const TListed next = std::move(folder.SubFolders[folder.Next++]);
-                const size_t parent = Open.size() - 1;
                 // May push onto Open: `folder` is not used after.
                 Visit(next, [this, parent, &next] { return OpenSubFolder(parent, next.Text); });
             } else {
@@ -106,22 +114,46 @@ private:
             event(Scanner);
     }
 
-    // The sub-folder `path` of the pending folder at `parent`, opened through the
+    // The sub-folder `path` of the pending folder at `parent` (held), opened through the
     // parent's handle so no link in its place is followed.
     TOpenedFolder OpenSubFolder(size_t parent, const QString& path) {
         TPendingFolder& folder = Open[parent];
-        if (!folder.Handle) {
-            TOpenedFolder again = Files.OpenFolder(folder.Path);
-            if (!again.Folder)
-                return again;
-            folder.Handle = std::move(again.Folder);
-            ++Handles;
-        }
-        const QString name = path.mid(folder.Path.size(), path.size() - folder.Path.size() - 1);
-        TOpenedFolder opened = folder.Handle->OpenSubFolder(name);
-        if (folder.Next == folder.SubFolders.size())
+        TOpenedFolder opened = folder.Handle->OpenSubFolder(NameIn(folder.Path, path));
+        // The starting folder stays open, so every folder below has one to be opened from.
+        if (folder.Next == folder.SubFolders.size() && parent > 0)
             Release(folder);
         return opened;
+    }
+
+    // Whether the pending folder at `index` is held, opening it again if it was released:
+    // name by name from the nearest folder above it still held, never through a link, and
+    // each the very folder first listed. A folder on the way that is not (swapped for a
+    // link or another folder, gone) is reported, and nothing below it walked.
+    bool Held(size_t index) {
+        size_t step = index;
+        while (!Open[step].Handle)
+            --step;
+        std::unique_ptr<TOpenFolder> reached;
+        for (++step; step <= index; ++step) {
+            TPendingFolder& folder = Open[step];
+            TOpenFolder& parent = reached ? *reached : *Open[step - 1].Handle;
+            TOpenedFolder opened = parent.OpenSubFolder(NameIn(Open[step - 1].Path, folder.Path));
+            if (!opened.Folder || opened.Folder->Identity() != folder.Identity) {
+                const QString shown = ShownFolder(folder.Path);
+                Report({folder.Path,
+                        opened.Folder ? QStringLiteral("Folder replaced during the scan: ") + shown
+                                      : TFileSystemError(opened.ErrorCode, shown).Text});
+                for (size_t below = step; below <= index; ++below)
+                    Open[below].Next = Open[below].SubFolders.size();
+                return false;
+            }
+            reached = std::move(opened.Folder);
+        }
+        if (reached) {
+            Open[index].Handle = std::move(reached);
+            ++Handles;
+        }
+        return true;
     }
 
     void Release(TPendingFolder& folder) {
@@ -154,6 +186,7 @@ private:
 
         TPendingFolder pending;
         pending.Path = folder.Text;
+        pending.Identity = {folder.Device, folder.Inode};
         std::vector<TListed> fileNames;
         TOpenedFolder opened = open();
         if (opened.Folder) {
@@ -173,9 +206,9 @@ private:
             Release(pending);
         Open.push_back(std::move(pending));
         if (Handles > MaxHandles)
-            for (TPendingFolder& held : Open)
-                if (held.Handle) {
-                    Release(held);
+            for (auto held = Open.begin() + 1; held != Open.end(); ++held)
+                if (held->Handle) {
+                    Release(*held);
                     break;
                 }
     }
@@ -224,7 +257,7 @@ private:
         for (const TLeftOutEntry& entry : leftOut) {
             const QString named = path + entry.Name;
             const bool isFolder = entry.Attributes & TFileAttribute::Directory;
-            Report({isFolder ? named + u'\\' : named, entry.Reason + QStringLiteral(": ") + named});
+            Report({isFolder ? named + u'\\' : named, entry.Text(path)});
         }
     }
 

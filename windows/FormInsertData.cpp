@@ -63,6 +63,14 @@ QString FirstLetterLowered(QString text) {
 QString Formatted(qint64 number) {
     return QLocale().toString(number);
 }
+
+// The end message's line for what a selection could not catalogue; empty when nothing was.
+QString LeftOutLine(qint64 count, const QString& first) {
+    if (count <= 0)
+        return {};
+    return QStringLiteral("\n%1 folders or files could not be catalogued; the first: %2")
+        .arg(Formatted(count), first);
+}
 } // namespace
 
 TFormInsertData::TFormInsertData(TMessageService& messages, TFileSystem& files, QString stagingPath,
@@ -391,10 +399,8 @@ void TFormInsertData::SelectTree() {
         return;
     }
     // Nothing on the disc is left out silently: what could not be read or held is counted.
-    QString leftOut;
-    if (const qint64 problems = TreeScannerSelect.ProblemCount(); problems > 0)
-        leftOut = QStringLiteral("\n%1 folders or files could not be catalogued; the first: %2")
-                      .arg(Formatted(problems), TreeScannerSelect.FirstProblem().Text);
+    const QString leftOut =
+        LeftOutLine(TreeScannerSelect.ProblemCount(), TreeScannerSelect.FirstProblem().Text);
     if (FilesFound <= 0)
         Messages.ShowMessage(QStringLiteral("No Data Inserted.") + leftOut);
     else
@@ -425,7 +431,10 @@ void TFormInsertData::SetCommandsEnabled(bool enabled) {
 }
 
 void TFormInsertData::SelectFiles() {
-    if (FileListBoxDirectory->Count() == 0) {
+    // Names the list could not show are told, even when it shows none.
+    const QString leftOut =
+        LeftOutLine(FileListBoxDirectory->LeftOutCount(), FileListBoxDirectory->FirstLeftOut());
+    if (FileListBoxDirectory->Count() == 0 && leftOut.isEmpty()) {
         EndSelect();
         return;
     }
@@ -447,7 +456,8 @@ void TFormInsertData::SelectFiles() {
         transaction.Commit();
     }
     EndSelect();
-    Messages.ShowMessage(QString::number(count) + QStringLiteral(" Data. All Done with Success."));
+    Messages.ShowMessage(QString::number(count) + QStringLiteral(" Data. All Done with Success.") +
+                         leftOut);
 }
 
 void TFormInsertData::TreeScannerSelectDirectoryFound(TTreeScanner& sender) {

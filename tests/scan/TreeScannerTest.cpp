@@ -96,6 +96,7 @@ public:
         , Files(files) {}
     TFindResult Find(const QString& pattern, quint32 attributeMask) override;
     TOpenedFolder OpenSubFolder(const QString& name) override;
+    std::pair<quint64, quint64> Identity() override { return Inner->Identity(); }
 
 private:
     std::unique_ptr<TOpenFolder> Inner;
@@ -226,6 +227,8 @@ private slots:
     void folderPathsPastTheLimits();
     void neverFollowsFolderLinks();
     void folderSwappedForALinkIsNotFollowed();
+    void folderSwappedBelowTheHeldHandlesIsNotFollowed_data();
+    void folderSwappedBelowTheHeldHandlesIsNotFollowed();
     void folderReachedTwiceIsWalkedOnce();
     void walksTwoThousandFoldersDeepOnASmallStack();
     void deepTreeNeedsNoHandlePerLevel();
@@ -578,6 +581,10 @@ void TreeScannerTest::foldersThatCannotBeListedAreFoundAndDone_data() {
                        "file x1.txt 0", "done",          "done",          "found D:\\B\\",
                        "done",          "done"}
         << QStringList{"D:\\B\\|File not found: D:\\B"};
+    // Read to its end, where the disc fails: what was read is catalogued all the same.
+    QTest::newRow("read error after its entries")
+        << "fail A"
+        << "D:\\" << StopTreeEvents << QStringList{"D:\\A\\|I/O error 1117: D:\\A"};
     QTest::newRow("missing start folder") << ""
                                           << "D:\\NOPE" << QStringList{"found D:\\NOPE\\", "done"}
                                           << QStringList{"D:\\NOPE\\|File not found: D:\\NOPE"};
@@ -616,6 +623,8 @@ void TreeScannerTest::foldersThatCannotBeListedAreFoundAndDone() {
             if (sender.FileFound() == u"D:\\A\\")
                 QDir(fixture.Real(QStringLiteral("B"))).removeRecursively();
         };
+    } else if (how == u"fail A") {
+        QVERIFY(fixture.Files.FailListing(QStringLiteral("D:\\A"), 6, EIO)); // . .. a1-3 X
     } else if (how == u"eject D") {
         fixture.Files.SetReady(u'D', false);
     } else if (how == u"lock A" || how == u"read-only A") {
@@ -785,6 +794,43 @@ void TreeScannerTest::folderSwappedForALinkIsNotFollowed() {
                                   "done"};
     QCOMPARE(fixture.Events, expected);
     QCOMPARE(fixture.Problems, QStringList({"D:\\IN\\B\\|I/O error 267: D:\\IN\\B"}));
+}
+
+void TreeScannerTest::folderSwappedBelowTheHeldHandlesIsNotFollowed_data() {
+    QTest::addColumn<bool>("link"); // S becomes a link to OUT, or OUT itself moved in
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("for a link") << true << "I/O error 267: D:\\IN\\S";
+    QTest::newRow("for another folder") << false << "Folder replaced during the scan: D:\\IN\\S";
+}
+
+// Each of 70 levels below D:\IN\S holds a and b, b walked after a: on the way down the walk
+// lets go of S's handle, and S is swapped for D:\OUT, which holds b\secret.txt.
+void TreeScannerTest::folderSwappedBelowTheHeldHandlesIsNotFollowed() {
+    TScanFixture fixture;
+    QString level = QStringLiteral("IN/S/");
+    for (int n = 0; n < 70; ++n, level += QStringLiteral("a/"))
+        fixture.MakeFolder(level + u'b');
+    fixture.MakeFile(QStringLiteral("OUT/b/secret.txt"));
+    QFETCH(bool, link);
+    bool swapped = false;
+    fixture.Scanner.OnDirectoryFound = [&fixture, &swapped, link](TTreeScanner& sender) {
+        fixture.Events << sender.FileFound();
+        if (swapped || !sender.FileFound().endsWith(u"\\b\\"))
+            return;
+        swapped = QDir(fixture.Real(QStringLiteral("IN"))).rename("S", "S.old");
+        if (link)
+            Link(fixture, "../OUT", QStringLiteral("IN/S"));
+        else
+            QVERIFY(QDir(fixture.DRoot).rename("OUT", "IN/S"));
+    };
+    fixture.Scanner.InitialDirectory = QStringLiteral("D:\\IN");
+
+    fixture.Scanner.StartSearch();
+
+    QVERIFY(swapped);
+    QVERIFY(!fixture.Events.join(u' ').contains(u"secret"));
+    QFETCH(QString, problem);
+    QCOMPARE(fixture.Problems, QStringList{"D:\\IN\\S\\|" + problem});
 }
 
 void TreeScannerTest::folderReachedTwiceIsWalkedOnce() {

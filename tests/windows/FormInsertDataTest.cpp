@@ -265,7 +265,7 @@ void FormInsertDataTest::showingEmptiesStagingAndLocksTheMainWindow_data() {
     QTest::addColumn<bool>("ready");
     QTest::addColumn<QString>("shown");
     QTest::newRow("label") << "MY DISC" << true << "MY DISC";
-    QTest::newRow("long label") << "A LONG DISC LABEL" << true << "A LONG DISC";
+    QTest::newRow("long label") << "A LONG DISC LABEL" << true << "";
     QTest::newRow("no disc") << "MY DISC" << false << "";
 }
 
@@ -363,6 +363,11 @@ void FormInsertDataTest::fileListSelectsWithoutAScan_data() {
     QTest::newRow("none selected")
         << "D:\\" << 2 << false << QStringList{"0 Data. All Done with Success."} << 0;
     QTest::newRow("no entries") << "D:\\EMPTY" << 2 << false << QStringList{} << 0;
+    QTest::newRow("only a name no list shows")
+        << "D:\\ODD" << 2 << false
+        << QStringList{"0 Data. All Done with Success.\n1 folders or files could not be "
+                       "catalogued; the first: Name holds a backslash: D:\\ODD\\back\\slash.txt"}
+        << 0;
 }
 
 void FormInsertDataTest::fileListSelectsWithoutAScan() {
@@ -371,6 +376,8 @@ void FormInsertDataTest::fileListSelectsWithoutAScan() {
     QFETCH(bool, selectAll);
     QFETCH(QStringList, texts);
     QFETCH(int, rows);
+    QVERIFY(QDir(DriveD).mkdir(QStringLiteral("ODD")));
+    MakeFile(QStringLiteral("ODD/back\\slash.txt"), 1);
     Start(folder);
     auto* list = Child<TFileList>("FileListBoxDirectory");
     if (selectAll)

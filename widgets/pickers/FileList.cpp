@@ -1,12 +1,14 @@
 #include "widgets/pickers/FileList.h"
 
 #include "platform/FileSystem.h"
+#include "platform/FileSystemError.h"
 #include "platform/NameOrder.h"
 #include "widgets/UserCommand.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <algorithm>
+#include <iterator>
 
 namespace {
 // A listing turns the whole screen's pointer into the hour-glass once an entry lands here.
@@ -133,6 +135,7 @@ void TFileList::SetFolder(const QString& path) {
 void TFileList::List() {
     // A folder that cannot be entered fails here, before any entry is removed.
     Files.SetCurrentFolder(OwnFolder);
+    int errorCode = 0;
     {
         THourGlass hourGlass;
         const QCollator order = NameOrder();
@@ -140,25 +143,43 @@ void TFileList::List() {
         const quint32 admitted = static_cast<quint32>(Types.toInt()) & TFileAttribute::AnyFile;
         const quint32 onRequestOnly = TFileAttribute::Hidden | TFileAttribute::System |
                                       TFileAttribute::VolumeId | TFileAttribute::Directory;
+        const auto wanted = [&](quint32 attributes) {
+            return !(attributes & onRequestOnly & ~admitted) &&
+                   (Types.testFlag(ftNormal) || (attributes & admitted));
+        };
         std::vector<TPickerLine> lines;
+        std::vector<TLeftOutEntry> leftOut;
         for (const QString& piece : FileMask.split(u';')) {
             if (piece.isEmpty())
                 continue; // an empty piece finds nothing, though the search would take it as "*"
-            for (const TFoundEntry& entry : Files.Find(piece, admitted).Entries) {
-                if (entry.Attributes & onRequestOnly & ~admitted)
-                    continue;
-                if (!Types.testFlag(ftNormal) && !(entry.Attributes & admitted))
+            const TFindResult found = Files.Find(piece, admitted);
+            if (errorCode == 0)
+                errorCode = found.ErrorCode;
+            for (const TFoundEntry& entry : found.Entries) {
+                if (!wanted(entry.Attributes))
                     continue;
                 lines.push_back(LineOf(entry));
                 if (ranks.Add(lines.back().Text) == HourGlassPosition)
                     hourGlass.Show();
             }
+            std::copy_if(found.LeftOut.begin(), found.LeftOut.end(), std::back_inserter(leftOut),
+                         [&](const TLeftOutEntry& entry) { return wanted(entry.Attributes); });
         }
         std::stable_sort(
             lines.begin(), lines.end(),
             [&order](const TPickerLine& a, const TPickerLine& b) { return order(a.Text, b.Text); });
         Model.SetLines(std::move(lines));
+        const auto first =
+            std::min_element(leftOut.begin(), leftOut.end(),
+                             [&order](const TLeftOutEntry& a, const TLeftOutEntry& b) {
+                                 return order(a.Name, b.Name);
+                             });
+        LeftOutTotal = qint64(leftOut.size());
+        FirstLeftOutText = first == leftOut.end() ? QString() : first->Text(OwnFolder);
     }
+    // What was read stays shown; the error box says the folder is not all there.
+    if (errorCode != 0)
+        Messages.ShowError(TFileSystemError(errorCode, OwnFolder));
     if (OnChange)
         OnChange();
 }

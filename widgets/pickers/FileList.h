@@ -44,8 +44,14 @@ public:
     // The folder listed.
     QString Folder() const { return OwnFolder; }
     // Enters the folder, takes the folder that is then current and lists it. Throws
-    // TFileSystemError, leaving the entries as they were.
+    // TFileSystemError, leaving the entries as they were. A listing that fails part-way
+    // shows what it read and the error in the error box.
     void SetFolder(const QString& path);
+
+    // What the last listing could not show, names the drive form cannot carry: how many, and
+    // the first in name order, told as the tree scan tells it (empty when none).
+    qint64 LeftOutCount() const { return LeftOutTotal; }
+    QString FirstLeftOut() const { return FirstLeftOutText; }
 
     std::function<void()> OnDblClick;
     // The typed character, before the list's own key handling (Enter is 13).
@@ -65,4 +71,6 @@ private:
     QString OwnFolder;
     QString FileMask = QStringLiteral("*.*");
     TFileType Types = ftNormal;
+    qint64 LeftOutTotal = 0;
+    QString FirstLeftOutText;
 };

@@ -1,5 +1,6 @@
 // The file list on fake drives: masks of several patterns, attributes, glyphs, the order of
-// the entries, the hour-glass of long listings, selection with the mouse and the keyboard.
+// the entries, the hour-glass of long listings, selection with the mouse and the keyboard,
+// listings that fail part-way and names no list can show.
 
 #include "widgets/pickers/FileList.h"
 #include "PickerDrives.h"
@@ -7,6 +8,9 @@
 
 #include <QApplication>
 #include <QTest>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 // D:\FILES with plain, odd and special entries.
@@ -61,6 +65,8 @@ private slots:
     void doubleClickFollowsTheFirstClicksSelection();
     void aDisabledListKeepsItsEntriesAndSelection();
     void aFolderThatCannotBeEnteredLeavesTheEntries();
+    void aListingEndedByAReadErrorShowsWhatItReadAndTheError();
+    void namesItCannotShowAreCountedNotDropped();
 
 private:
     TScriptedMessages Messages;
@@ -348,6 +354,38 @@ void FileListTest::aFolderThatCannotBeEnteredLeavesTheEntries() {
     QCOMPARE(list.Items(), before);
     QCOMPARE(list.Folder(), QString("D:\\FILES"));
     QCOMPARE(files.CurrentFolder(), QString("D:\\FILES"));
+}
+
+// The folder's 14 entries are read, then EIO.
+void FileListTest::aListingEndedByAReadErrorShowsWhatItReadAndTheError() {
+    TFakeFileSystem files;
+    MakeNumberedFiles(files, 12);
+    TFileList list(Messages, files);
+    QVERIFY(files.FailListing("D:\\MANY", 14, EIO));
+
+    list.SetMask("*.txt");
+
+    QCOMPARE(list.Count(), 12);
+    QCOMPARE(Messages.Texts(), QStringList{"I/O error 1117: D:\\MANY."});
+    QCOMPARE(Messages.Shown.front().Kind, TBoxKind::Error);
+}
+
+// D:\ODD holds "zz\back.txt" and "caf\xe9.txt", which no list can show.
+void FileListTest::namesItCannotShowAreCountedNotDropped() {
+    TFakeFileSystem files;
+    const QByteArray folder = QFile::encodeName(files.AddDrive(u'D', TDriveType::Fixed)) + "/ODD";
+    QVERIFY(mkdir(folder.constData(), 0755) == 0);
+    for (const char* name : {"/zz\\back.txt", "/caf\xe9.txt"})
+        QVERIFY(close(open(folder + name, O_WRONLY | O_CREAT, 0644)) == 0);
+    files.SetCurrentFolder("D:\\ODD");
+    TFileList list(Messages, files);
+
+    QCOMPARE(list.Count(), 0);
+    QCOMPARE(list.LeftOutCount(), 2);
+    // The first in name order, told as the scan tells it.
+    QCOMPARE(list.FirstLeftOut(), "Name is not valid UTF-8: D:\\ODD\\caf\ufffd.txt");
+    list.SetFileType(ftReadOnly); // which neither is
+    QCOMPARE(list.LeftOutCount(), 0);
 }
 
 QTEST_MAIN(FileListTest)
