@@ -1,7 +1,9 @@
 #include "app/FormZandrel.h"
 
+#include "catalog/CatalogUpgrade.h"
 #include "widgets/MessageService.h"
 #include "widgets/UserCommand.h"
+#include "widgets/WaitCursor.h"
 #include "widgets/records/BoundEdit.h"
 #include "widgets/records/RecordGrid.h"
 #include "widgets/records/RecordNavigator.h"
@@ -11,6 +13,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -64,6 +67,9 @@ TFormZandrel::TFormZandrel(TMessageService& messages, QString catalogPath, QWidg
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
+    // A catalogue made before the search index gets it now; one that cannot, or a build the
+    // user cancelled, is searched through its rows as before.
+    RunUserCommand(Messages, [this] { PrepareCatalog(); });
     // A missing or unreadable catalog is reported now, before the window shows; the window
     // then opens with the cursor closed and every later reopen tries the same file again.
     RunUserCommand(Messages, [this] { FormCreate(); });
@@ -155,6 +161,26 @@ void TFormZandrel::FormCreate() {
     TableData.Close();
     TableData.SetTableName(CatalogPath);
     TableData.Open();
+}
+
+// All in one transaction, with the progress shown at once and Cancel leaving the file as it
+// was; the next start offers it again.
+void TFormZandrel::PrepareCatalog() {
+    if (!CatalogNeedsUpgrade(CatalogPath))
+        return;
+    QProgressDialog progress(QStringLiteral("Preparing the catalogue for searching..."),
+                             QStringLiteral("Cancel"), 0, 0, this);
+    progress.setWindowTitle(windowTitle());
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(0);
+    progress.setValue(0);
+    const TWaitCursor wait;
+    UpgradeCatalog(CatalogPath, [&progress](qint64 done, qint64 total) {
+        progress.setMaximum(int(std::min<qint64>(total, INT_MAX)));
+        progress.setValue(int(std::min<qint64>(done, INT_MAX)));
+        QCoreApplication::processEvents();
+        return !progress.wasCanceled();
+    });
 }
 
 void TFormZandrel::FormClose() {

@@ -44,6 +44,7 @@ private:
     QWidget* CreatePanelTop();
     QWidget* CreatePanelBottom();
     void CreateStatusBar();
+    void PrepareCatalog();
 
     TMessageService& Messages;
     const QString CatalogPath;

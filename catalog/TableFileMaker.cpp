@@ -1,5 +1,6 @@
 #include "catalog/TableFileMaker.h"
 
+#include "catalog/CatalogUpgrade.h"
 #include "catalog/DataError.h"
 #include "catalog/TablePaths.h"
 
@@ -40,7 +41,10 @@ void MakeMissingTableFiles(const QString& folder) {
                              .arg(QString::fromStdString(error.message()), folder));
     for (const QString& name : {CatalogTableFileName, StagingTableFileName}) {
         const QString path = TablePathIn(folder, name);
-        if (!QFileInfo::exists(path))
-            MakeTableFile(path);
+        if (QFileInfo::exists(path))
+            continue;
+        MakeTableFile(path);
+        if (name == CatalogTableFileName)
+            UpgradeCatalog(path, [](qint64, qint64) { return true; });
     }
 }

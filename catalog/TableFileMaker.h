@@ -7,6 +7,7 @@
 
 // Refuses when `path` already exists, so no table is ever overwritten.
 void MakeTableFile(const QString& path);
-// Makes `folder` if needed, then the catalog and the staging file where either is missing,
-// leaving a file that exists as it is. Throws TDataError naming the folder or file that fails.
+// Makes `folder` if needed, then the catalog (with what a catalogue keeps beside its rows)
+// and the staging file where either is missing, leaving a file that exists as it is. Throws
+// TDataError naming the folder or file that fails.
 void MakeMissingTableFiles(const QString& folder);

@@ -2,6 +2,7 @@
 
 #include "widgets/MessageService.h"
 #include "widgets/UserCommand.h"
+#include "widgets/WaitCursor.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -20,15 +21,6 @@ const QColor Navy(0x00, 0x00, 0x80);
 const QString FindCaption = QStringLiteral("Find");
 const QString FindNextCaption = QStringLiteral("Find Next");
 constexpr int EditHeight = 21;
-
-// The hour-glass over the whole screen for as long as it lives, also when a search fails.
-class THourGlass {
-public:
-    THourGlass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~THourGlass() { QApplication::restoreOverrideCursor(); }
-    THourGlass(const THourGlass&) = delete;
-    THourGlass& operator=(const THourGlass&) = delete;
-};
 
 // Closes the search cursor however the search ends, so it never holds the file open.
 class TClosedOnExit {
@@ -197,7 +189,7 @@ void TFormFind::ButtonFindClick() {
     TTableCursor& tableData = *MainSource.DataSet();
     bool found = false;
     {
-        const THourGlass hourGlass;
+        const TWaitCursor wait;
         MainSource.PostPendingEdit();
         const qint64 start = tableData.RecNo();
         // Opened before the main cursor closes, so the file and its row map stay open

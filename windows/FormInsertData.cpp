@@ -5,6 +5,7 @@
 #include "widgets/Glyphs.h"
 #include "widgets/MessageService.h"
 #include "widgets/UserCommand.h"
+#include "widgets/WaitCursor.h"
 #include "widgets/pickers/DriveSelector.h"
 #include "widgets/pickers/FileList.h"
 #include "widgets/pickers/FilterSelector.h"
@@ -35,15 +36,6 @@ constexpr int LabelLength = 11; // a buffer of 12 with its terminator
 
 const QString SelectDataCaption = QStringLiteral("Select Data");
 const QString StopCaption = QStringLiteral("Stop");
-
-// The hour-glass for the whole screen while it lives.
-class TWaitCursor {
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
 
 QPushButton* Button(QWidget* parent, const char* name, const QString& text, QRect place) {
     auto* button = new QPushButton(text, parent);
