@@ -2,6 +2,8 @@
 // A prepared SQLite statement that finalises itself. Errors are returned as SQLite result
 // codes; the table file turns them into messages that name the file.
 
+#include "catalog/CatalogRecord.h"
+
 #include <QByteArray>
 #include <QString>
 #include <memory>
@@ -17,11 +19,14 @@ public:
     // The text must stay alive until the statement is stepped and reset.
     void BindText(int index, const QByteArray& utf8);
     void BindInt64(int index, qint64 value);
+    // Binds exactly what was stored; the value must stay alive like a bound text.
+    void BindValue(int index, const TStoredValue& value);
     int Step();
     void Reset();
 
     qint64 ColumnInt64(int column) const;
     QString ColumnText(int column) const;
+    TStoredValue ColumnValue(int column) const;
 
 private:
     struct TFinalizer {
