@@ -500,15 +500,30 @@ bool TTableFile::ReadRowsAsMapped(qint64 firstRecord, std::vector<TStoredRow>& r
     while ((result = query.Step()) == SQLITE_ROW) {
         TStoredRow& row = read.emplace_back();
         row.RowId = query.ColumnInt64(0);
+        std::shared_ptr<TStoredValues> stored;
         for (int field = 0; field < CatalogFieldCount; ++field) {
-            TStoredValue& stored = row.Stored[size_t(field)];
-            stored = query.ColumnValue(field + 1);
-            // Numbers show as the engine writes them; bytes that are not UTF-8 show replaced.
-            row.Values[size_t(field)] = stored.Kind == TStoredValue::TKind::Integer ||
-                                                stored.Kind == TStoredValue::TKind::Real
-                                            ? query.ColumnText(field + 1)
-                                            : QString::fromUtf8(stored.Bytes);
+            const int column = field + 1;
+            QString& shown = row.Values[size_t(field)];
+            // What is stored beside the text shown for it: text that is not UTF-8 (or starts
+            // with a byte order mark, which the text shown drops), a number, NULL, a blob.
+            const bool text = query.ColumnType(column) == SQLITE_TEXT;
+            if (text) {
+                const QByteArrayView bytes = query.ColumnBytes(column);
+                shown = QString::fromUtf8(bytes);
+                const bool byteOrderMark =
+                    bytes.size() >= 3 && bytes[0] == '\xEF' && bytes.startsWith("\xEF\xBB\xBF");
+                if (!byteOrderMark && !shown.contains(QChar::ReplacementCharacter))
+                    continue;
+            }
+            if (!stored)
+                stored = std::make_shared<TStoredValues>();
+            TStoredValue& value = (*stored)[size_t(field)];
+            value = query.ColumnValue(column);
+            if (!text)
+                shown = value.Kind == TStoredValue::TKind::Blob ? QString::fromUtf8(value.Bytes)
+                                                                : query.ColumnText(column);
         }
+        row.Stored = std::move(stored);
     }
     query.Reset();
     if (result != SQLITE_DONE)
@@ -574,11 +589,12 @@ TStoredRow TTableFile::InsertRow(const TFieldValues& values) {
     PrepareOnce(InsertStatement, "INSERT INTO records (\"Label\", \"Directory\", \"File\", "
                                  "\"Coments\") VALUES (?1, ?2, ?3, ?4)");
     TStoredRow row{0, values, {}};
-    for (int field = 0; field < CatalogFieldCount; ++field)
-        row.Stored[size_t(field)] = TStoredValue::Text(values[size_t(field)]);
     WriteInTransaction([&] {
-        for (int field = 0; field < CatalogFieldCount; ++field)
-            InsertStatement.BindValue(field + 1, row.Stored[size_t(field)]);
+        std::array<QByteArray, CatalogFieldCount> utf8;
+        for (int field = 0; field < CatalogFieldCount; ++field) {
+            utf8[size_t(field)] = values[size_t(field)].toUtf8();
+            InsertStatement.BindText(field + 1, utf8[size_t(field)]);
+        }
         StepWrite(InsertStatement);
         row.RowId = sqlite3_last_insert_rowid(Connection);
     });
@@ -607,9 +623,14 @@ static QByteArray RowAsSeen(int first) {
 // `notDone` when that row is gone or was changed since it was read.
 void TTableFile::StepOnRowAsSeen(TSqliteStatement& statement, int first, const TStoredRow& seen,
                                  const QString& notDone) {
+    std::array<QByteArray, CatalogFieldCount> utf8;
     statement.BindInt64(first, seen.RowId);
-    for (int field = 0; field < CatalogFieldCount; ++field)
-        statement.BindValue(first + 1 + field, seen.Stored[size_t(field)]);
+    static const TStoredValues shown;
+    const TStoredValues& stored = seen.Stored ? *seen.Stored : shown;
+    for (int field = 0; field < CatalogFieldCount; ++field) {
+        utf8[size_t(field)] = seen.Values[size_t(field)].toUtf8();
+        statement.BindValue(first + 1 + field, stored[size_t(field)], utf8[size_t(field)]);
+    }
     StepWrite(statement);
     if (sqlite3_changes(Connection) == 0)
         FailWith(QStringLiteral("The row was deleted or changed by another program or window "
@@ -619,18 +640,25 @@ void TTableFile::StepOnRowAsSeen(TSqliteStatement& statement, int first, const T
 
 TStoredRow TTableFile::UpdateRow(const TStoredRow& seen, const TFieldValues& values) {
     TStoredRow row = seen;
+    TStoredValues stored = seen.Stored ? *seen.Stored : TStoredValues();
+    std::array<QByteArray, CatalogFieldCount> utf8;
+    std::array<bool, CatalogFieldCount> changed{};
     QByteArray assignments;
     for (int field = 0; field < CatalogFieldCount; ++field) {
-        if (values[size_t(field)] == seen.Values[size_t(field)])
+        changed[size_t(field)] = values[size_t(field)] != seen.Values[size_t(field)];
+        if (!changed[size_t(field)])
             continue;
         row.Values[size_t(field)] = values[size_t(field)];
-        row.Stored[size_t(field)] = TStoredValue::Text(values[size_t(field)]);
+        stored[size_t(field)] = {};
+        utf8[size_t(field)] = values[size_t(field)].toUtf8();
         assignments += QByteArray(assignments.isEmpty() ? "" : ", ") + '"' +
                        CatalogFieldNames[size_t(field)] + "\" = ?" +
                        QByteArray::number(CatalogFieldCount + 2 + field);
     }
     if (assignments.isEmpty())
         return row;
+    if (seen.Stored)
+        row.Stored = std::make_shared<const TStoredValues>(stored);
     WriteInTransaction([&] {
         TSqliteStatement update;
         if (const int result = update.Prepare(
@@ -639,8 +667,8 @@ TStoredRow TTableFile::UpdateRow(const TStoredRow& seen, const TFieldValues& val
             result != SQLITE_OK)
             Fail(result);
         for (int field = 0; field < CatalogFieldCount; ++field)
-            if (row.Values[size_t(field)] != seen.Values[size_t(field)])
-                update.BindValue(CatalogFieldCount + 2 + field, row.Stored[size_t(field)]);
+            if (changed[size_t(field)])
+                update.BindText(CatalogFieldCount + 2 + field, utf8[size_t(field)]);
         StepOnRowAsSeen(update, 1, seen,
                         QStringLiteral("the edit was not stored. Cancel the edit to see the row "
                                        "as it is now."));

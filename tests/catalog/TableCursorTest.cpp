@@ -598,6 +598,7 @@ void TableCursorTest::listenersAreToldOfEveryChange() {
 void TableCursorTest::valuesOfOtherToolsAreMatchedAndKeptAsStored_data() {
     QTest::addColumn<QString>("value");
     QTest::newRow("bytes that are not UTF-8") << QStringLiteral("CAST(x'4cff' AS TEXT)");
+    QTest::newRow("a byte order mark") << QStringLiteral("CAST(x'efbbbf4c' AS TEXT)");
     QTest::newRow("an integer") << QStringLiteral("1");
     QTest::newRow("a real") << QStringLiteral("1.5");
     QTest::newRow("NULL") << QStringLiteral("NULL");
