@@ -455,9 +455,9 @@ std::shared_ptr<const TStoredRow> TTableFile::Row(qint64 recordNumber) {
 void TTableFile::ReadBlock(qint64 firstRecord) {
     std::vector<TStoredRow> read;
     if (!ReadRowsAsMapped(firstRecord, read)) {
+        // The next look for other writers reads the schema again if someone committed.
         const qint64 version = DataVersion();
         const bool committed = version != LastDataVersion;
-        LastDataVersion = version;
         if (!committed && !Damage.isEmpty())
             FailWith(Damage);
         ReadRowMap();
@@ -538,7 +538,7 @@ bool TTableFile::ReadRowsAsMapped(qint64 firstRecord, std::vector<TStoredRow>& r
     return asExpected;
 }
 
-// The engine's own words on what is wrong with the file, kept until another program commits.
+// The engine's own words on what is wrong with the file, kept until the rows are read anew.
 QString TTableFile::DamageFound() {
     TSqliteStatement check;
     QStringList findings;

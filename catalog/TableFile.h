@@ -18,8 +18,8 @@
 
 class TTableFile {
 public:
-    // The open file for `path`, opened now when no cursor has it open or when the path now
-    // names another file than the one they have.
+    // The open file for `path`, opened now when no cursor has it open. Another file put at
+    // the path while cursors still have the one it replaced is refused until they close it.
     static std::shared_ptr<TTableFile> Open(const QString& path);
     // Whether any cursor of this process has `path` open.
     static bool InUse(const QString& path);
@@ -94,8 +94,8 @@ private:
                          const QString& notDone);
     void ReadBlock(qint64 firstRecord);
     template <typename Write> void WriteInTransaction(Write&& write);
-    [[noreturn]] void Fail(int resultCode) const;
     void AbortBulk(const QString& cause);
+    [[noreturn]] void Fail(int resultCode) const;
     [[noreturn]] void FailWith(const QString& text) const;
 
     struct TBlock {
@@ -124,7 +124,7 @@ private:
     qint64 SchemaVersion = 0;
     // False while another program's schema cannot be read: every look fails until it can.
     bool SchemaSound = true;
-    // What the engine found wrong with the file, kept until another program commits.
+    // What the engine found wrong with the file, kept until the rows are read anew.
     QString Damage;
     TRowMap RowMap;
     quint64 RowsGeneration = 0;
