@@ -5,6 +5,7 @@
 #include "text/TextCut.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -199,12 +200,22 @@ bool TTableCursor::FindContaining(int field, const QString& text) {
         return false;
     if (text.isEmpty())
         return true;
-    const qint64 rowId = File->FirstRowContaining(field, text, Current->RowId);
-    if (rowId == 0)
-        return false;
-    // Another program may have written since the row map was last looked at.
-    Synchronise();
-    const qint64 found = std::min(File->RecordNumberOf(rowId), File->RowCount());
+    // Another program may delete the row found before the map is looked at again: the
+    // search goes on after it.
+    qint64 found = 0;
+    for (qint64 from = Current->RowId; found == 0;) {
+        const qint64 rowId = File->FirstRowContaining(field, text, from);
+        if (rowId == 0)
+            return false;
+        Synchronise();
+        found = File->RecordNumberOf(rowId);
+        if (found > File->RowCount() || File->Row(found)->RowId != rowId) {
+            if (rowId == std::numeric_limits<qint64>::max())
+                return false;
+            found = 0;
+            from = rowId + 1;
+        }
+    }
     if (found != RecordNumber) {
         PositionAt(found);
         AtBegin = AtEnd = false;
@@ -345,12 +356,15 @@ void TTableCursor::Post() {
     TFieldValues values;
     for (int field = 0; field < CatalogFieldCount; ++field)
         values[size_t(field)] = Buffer[field];
-    qint64 rowId = Current->RowId;
-    if (CursorState == TCursorState::Edit)
-        File->UpdateRow(*Current, values);
-    else
-        rowId = File->InsertRow(values);
-    Current = std::make_shared<const TStoredRow>(TStoredRow{rowId, values});
+    if (CursorState == TCursorState::Edit && values == Current->Values) {
+        // Nothing was changed, so nothing is written: the row shows as it is stored now.
+        AtBegin = AtEnd = false;
+        EndEdit();
+        return;
+    }
+    Current = std::make_shared<const TStoredRow>(CursorState == TCursorState::Edit
+                                                     ? File->UpdateRow(*Current, values)
+                                                     : File->InsertRow(values));
     RecordNumber = File->RecordNumberOf(Current->RowId);
     SeenGeneration = File->Generation();
     AtBegin = AtEnd = false;
@@ -367,28 +381,38 @@ void TTableCursor::Cancel() {
         AtBegin = SavedBof;
         AtEnd = SavedEof;
     }
+    EndEdit();
+}
+
+// Leaves the edit or insert showing the row as it is stored now, or the next one when it
+// is gone.
+void TTableCursor::EndEdit() {
     Buffer.clear();
     RecordModified = false;
     CursorState = TCursorState::Browse;
-    // Shows the row as it is stored now, or the next one when it is gone.
     File->NoticeOtherWriters();
     FindRowAgain();
     SetState(TCursorState::Browse);
 }
 
-void TTableCursor::Delete() {
+TShownRow TTableCursor::ShownRow() const {
     RequireActive();
-    if (CursorState == TCursorState::Insert) {
+    return {Current, CursorState == TCursorState::Insert};
+}
+
+void TTableCursor::Delete(const TShownRow& shown) {
+    RequireActive();
+    if (shown.New) {
         Cancel();
         return;
     }
-    if (Current->RowId == 0)
+    if (shown.Empty())
         Fail(QStringLiteral("Cannot perform this operation on an empty dataset"));
     const bool wasEditing = CursorState == TCursorState::Edit;
-    File->DeleteRow(*Current);
+    File->DeleteRow(*shown.Row);
     const qint64 count = File->RowCount();
     // The row after the deleted one takes its place.
-    PositionAt(std::min(File->RecordNumberOf(Current->RowId), count));
+    PositionAt(std::min(File->RecordNumberOf(shown.Row->RowId), count));
     AtBegin = AtEnd = count == 0;
     Buffer.clear();
     RecordModified = false;
@@ -411,7 +435,7 @@ void TTableCursor::AppendRecord(const QStringList& values) {
     TFieldValues row;
     for (int field = 0; field < CatalogFieldCount && field < values.size(); ++field)
         row[size_t(field)] = CutToCharacters(values[field], FieldSize(field));
-    Current = std::make_shared<const TStoredRow>(TStoredRow{File->InsertRow(row), row});
+    Current = std::make_shared<const TStoredRow>(File->InsertRow(row));
     RecordNumber = File->RecordNumberOf(Current->RowId);
     SeenGeneration = File->Generation();
     AtBegin = AtEnd = false;

@@ -27,6 +27,14 @@ enum class TCursorEvent {
     CollectPending, // bound widgets write their pending text into the fields now
 };
 
+// The row a cursor shows, taken as it stands: a stored row as it was read, or the new row
+// being inserted.
+struct TShownRow {
+    std::shared_ptr<const TStoredRow> Row;
+    bool New = false;
+    bool Empty() const { return !New && Row->RowId == 0; }
+};
+
 class TCursorListener {
 public:
     virtual ~TCursorListener() = default;
@@ -94,7 +102,13 @@ public:
     void Edit();
     void Post();
     void Cancel();
-    void Delete();
+    void Delete() { Delete(ShownRow()); }
+    // The row shown now, without looking for other writers first: what a user confirms
+    // deleting, while whatever is read during the question may move the cursor.
+    TShownRow ShownRow() const;
+    // Deletes exactly `shown` as it was read, or drops it when it is the new row; deletes
+    // nothing and fails when another program or window deleted or changed it since.
+    void Delete(const TShownRow& shown);
     void Refresh();
     void AppendRecord(const QStringList& values);
     // Appends every row of the table file `source` after the last row, all or none, and
@@ -123,6 +137,7 @@ private:
     void PositionAt(qint64 recordNumber);
     void SetState(TCursorState state);
     void StartNewRow(bool atEnd);
+    void EndEdit();
     qint64 InsertPosition() const;
 
     QString ComponentName;

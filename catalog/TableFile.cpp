@@ -6,8 +6,11 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
+#include <algorithm>
+#include <cerrno>
 #include <limits>
 #include <map>
+#include <sys/stat.h>
 
 namespace {
 
@@ -30,7 +33,23 @@ QString FileMessage(const QString& text, const QString& path) {
     return QStringLiteral("%1\nFile: %2").arg(text, path);
 }
 
-QString EngineText(int resultCode, const char* engineMessage) {
+// The device and inode the path names now; none when it names nothing.
+bool IdentityOf(const QString& path, quint64& device, quint64& inode) {
+    struct stat info {};
+    if (stat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    device = info.st_dev;
+    inode = info.st_ino;
+    return true;
+}
+
+QString EngineText(int resultCode, sqlite3* connection) {
+    const QString engineWords =
+        QString::fromUtf8(connection ? sqlite3_errmsg(connection) : sqlite3_errstr(resultCode));
+    // The engine reports a disk that filled up while its log's index grew as an I/O error.
+    if ((resultCode & 0xff) == SQLITE_IOERR && connection &&
+        sqlite3_system_errno(connection) == ENOSPC)
+        resultCode = SQLITE_FULL;
     switch (resultCode & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
@@ -40,15 +59,34 @@ QString EngineText(int resultCode, const char* engineMessage) {
     case SQLITE_NOTADB:
         return QStringLiteral("The file is not a table file.");
     case SQLITE_CORRUPT:
-        return QStringLiteral("The table file is damaged.");
+        return QStringLiteral("The table file is damaged: %1.").arg(engineWords);
     case SQLITE_FULL:
         return QStringLiteral("The disk is full: the row cannot be stored.");
     case SQLITE_CANTOPEN:
     case SQLITE_PERM:
         return QStringLiteral("The table file cannot be opened.");
     default:
-        return QStringLiteral("Table error: %1.").arg(QString::fromUtf8(engineMessage));
+        return QStringLiteral("Table error: %1.").arg(engineWords);
     }
+}
+
+// Whether the field (the first argument) holds the text (the second, already folded) with
+// the letters a to z folded to A to Z and every other byte as it stands: the one rule of the
+// search, the same in every build of the engine.
+void ContainsFolded(sqlite3_context* context, int, sqlite3_value** arguments) {
+    const auto* field = reinterpret_cast<const char*>(sqlite3_value_text(arguments[0]));
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(arguments[1]));
+    if (!field || !text) {
+        sqlite3_result_int(context, 0);
+        return;
+    }
+    const char* fieldEnd = field + sqlite3_value_bytes(arguments[0]);
+    const char* textEnd = text + sqlite3_value_bytes(arguments[1]);
+    const auto equal = [](char stored, char wanted) {
+        return (stored >= 'a' && stored <= 'z' ? char(stored - 'a' + 'A') : stored) == wanted;
+    };
+    sqlite3_result_int(context, std::search(field, fieldEnd, text, textEnd, equal) != fieldEnd ||
+                                    text == textEnd);
 }
 
 int DeclaredSize(const QString& type) {
@@ -57,21 +95,27 @@ int DeclaredSize(const QString& type) {
     return match.hasMatch() ? match.captured(1).toInt() : 0;
 }
 
-// The four values as UTF-8 kept alive in `utf8`, bound from parameter `firstIndex` on.
-void BindValues(TSqliteStatement& statement, const TFieldValues& values,
-                std::array<QByteArray, CatalogFieldCount>& utf8, int firstIndex) {
-    for (int field = 0; field < CatalogFieldCount; ++field) {
-        utf8[size_t(field)] = values[size_t(field)].toUtf8();
-        statement.BindText(firstIndex + field, utf8[size_t(field)]);
-    }
-}
+const QString ReplacedWhileOpenText =
+    QStringLiteral("The table file was replaced while a window still has the one it replaced "
+                   "open: close that window, then open the table again.");
+
+const QString MovedText =
+    QStringLiteral("The table file was moved, replaced or deleted since it was opened: nothing "
+                   "was stored. Close the window and open it again.");
 
 } // namespace
 
 std::shared_ptr<TTableFile> TTableFile::Open(const QString& path) {
     const QString key = RegistryKey(path);
-    if (auto open = OpenFiles()[key].lock())
-        return open;
+    if (auto open = OpenFiles()[key].lock()) {
+        if (open->PathNamesOpenedFile())
+            return open;
+        // The cursors that have a file that was moved away or replaced keep browsing it.
+        // The file now at the path waits until they close it: both would take the log
+        // files beside the path for their own, and the one would read the other's rows.
+        if (QFileInfo::exists(path))
+            throw TDataError(FileMessage(ReplacedWhileOpenText, path));
+    }
     std::shared_ptr<TTableFile> file(new TTableFile(path));
     file->Connect();
     OpenFiles()[key] = file;
@@ -91,7 +135,6 @@ TTableFile::~TTableFile() {
     BlockQuery = {};
     BackwardBlockQuery = {};
     InsertStatement = {};
-    UpdateStatement = {};
     DeleteStatement = {};
     sqlite3_close_v2(Connection);
 }
@@ -131,6 +174,20 @@ void TTableFile::Connect() {
             OpenConnection(uri + QStringLiteral("?immutable=1"), SQLITE_OPEN_READONLY);
         }
     }
+    IdentityOf(FilePath, OpenedDevice, OpenedInode);
+}
+
+bool TTableFile::PathNamesOpenedFile() const {
+    quint64 device = 0;
+    quint64 inode = 0;
+    return IdentityOf(FilePath, device, inode) && device == OpenedDevice && inode == OpenedInode;
+}
+
+// Rows written now would go to a file nobody finds by its name any more, or over the one
+// that replaced it when the log is written back.
+void TTableFile::RequireOpenedFile() const {
+    if (!PathNamesOpenedFile())
+        FailWith(MovedText);
 }
 
 void TTableFile::OpenConnection(const QString& uri, int flags) {
@@ -146,6 +203,11 @@ void TTableFile::OpenConnection(const QString& uri, int flags) {
         Fail(result);
     sqlite3_extended_result_codes(Connection, 1);
     sqlite3_busy_timeout(Connection, BusyTimeoutMs);
+    if (const int result = sqlite3_create_function_v2(
+            Connection, "contains_folded", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
+            nullptr, ContainsFolded, nullptr, nullptr, nullptr);
+        result != SQLITE_OK)
+        Fail(result);
     Execute("PRAGMA synchronous=FULL");
     // Zeroing every freed page would make emptying the staging table write it whole again;
     // the engine still clears deleted rows inside the pages it writes anyway.
@@ -165,6 +227,9 @@ void TTableFile::OpenConnection(const QString& uri, int flags) {
 }
 
 void TTableFile::ReadSchema() {
+    SchemaVersion = SingleValue("PRAGMA schema_version");
+    FieldPresent = {};
+    FieldSizes = {};
     TSqliteStatement kind;
     int result = kind.Prepare(Connection, "SELECT type, sql FROM sqlite_schema "
                                           "WHERE lower(name) = 'records'");
@@ -217,11 +282,20 @@ QString TTableFile::MissingField() const {
 }
 
 void TTableFile::NoticeOtherWriters() {
-    if (Immutable || Bulk == TBulk::Open || SharedHeaderUnchanged())
+    if (Immutable || Bulk == TBulk::Open || (SchemaSound && SharedHeaderUnchanged()))
         return;
     const qint64 version = DataVersion();
-    if (version == LastDataVersion)
+    if (SchemaSound && version == LastDataVersion)
         return;
+    // Another program may have rebuilt the table meanwhile: a view of the same name or a
+    // column dropped fails here as opening such a file does.
+    if (!SchemaSound || SingleValue("PRAGMA schema_version") != SchemaVersion) {
+        SchemaSound = false;
+        ReadSchema();
+        if (const QString missing = MissingField(); !missing.isEmpty())
+            FailWith(QStringLiteral("Field '%1' not found").arg(missing));
+        SchemaSound = true;
+    }
     LastDataVersion = version;
     ReadRowMap();
 }
@@ -278,6 +352,7 @@ void TTableFile::ReadRowMap() {
         RowMap.SetRun(first, count);
     else
         RowMap.SetEnds(first, last, count);
+    Damage.clear();
     ForgetCachedRows();
 }
 
@@ -329,28 +404,24 @@ void TTableFile::ForgetCachedRows() {
     ++RowsGeneration;
 }
 
-// The engine's LIKE folds exactly the letters a to z, and only those, so the engine skips
-// the rows that do not match without handing each one over.
+// The engine folds each field as the text is folded here and looks for the text in it, so
+// it skips the rows that do not match without handing each one over. Any length goes: a
+// text is never a pattern.
 qint64 TTableFile::FirstRowContaining(int field, const QString& text, qint64 fromRowId) {
-    QString escaped = text;
-    escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
-        .replace(QLatin1Char('%'), QLatin1String("\\%"))
-        .replace(QLatin1Char('_'), QLatin1String("\\_"));
-    const QByteArray pattern = '%' + escaped.toUtf8() + '%';
-    // A character takes up to four bytes, twice that when escaped.
-    if (const int limit = sqlite3_limit(Connection, SQLITE_LIMIT_LIKE_PATTERN_LENGTH, -1);
-        pattern.size() > limit)
-        FailWith(QStringLiteral("The text to find is too long: %1 characters at the most.")
-                     .arg(limit / 8));
-    const QByteArray sql = QByteArray("SELECT rowid FROM records WHERE rowid >= ?1 AND \"") +
-                           CatalogFieldNames[size_t(field)] +
-                           "\" LIKE ?2 ESCAPE '\\' ORDER BY rowid LIMIT 1";
+    QString folded = text;
+    for (QChar& character : folded)
+        if (character >= u'a' && character <= u'z')
+            character = QChar(character.unicode() - u'a' + u'A');
+    const QByteArray sql = QByteArray("SELECT rowid FROM records WHERE rowid >= ?1 AND "
+                                      "contains_folded(\"") +
+                           CatalogFieldNames[size_t(field)] + "\", ?2) ORDER BY rowid LIMIT 1";
     TSqliteStatement query;
     int result = query.Prepare(Connection, sql.constData());
     if (result != SQLITE_OK)
         Fail(result);
+    const QByteArray utf8 = folded.toUtf8();
     query.BindInt64(1, fromRowId);
-    query.BindText(2, pattern);
+    query.BindText(2, utf8);
     result = query.Step();
     if (result == SQLITE_ROW)
         return query.ColumnInt64(0);
@@ -379,8 +450,32 @@ std::shared_ptr<const TStoredRow> TTableFile::Row(qint64 recordNumber) {
 
 // Reads the rows from `firstRecord` on into the next block. The rows come back by rowid, so
 // the rowids the map expects are checked: a table changed between the look for other
-// writers and this read is read again rather than shown at the wrong place.
+// writers and this read is read again rather than shown at the wrong place, and rows that
+// disagree with a map read afresh while nobody committed show that the file is damaged.
 void TTableFile::ReadBlock(qint64 firstRecord) {
+    std::vector<TStoredRow> read;
+    if (!ReadRowsAsMapped(firstRecord, read)) {
+        // The next look for other writers reads the schema again if someone committed.
+        const qint64 version = DataVersion();
+        const bool committed = version != LastDataVersion;
+        if (!committed && !Damage.isEmpty())
+            FailWith(Damage);
+        ReadRowMap();
+        if (!committed && firstRecord <= RowMap.Count() && !ReadRowsAsMapped(firstRecord, read) &&
+            DataVersion() == version)
+            FailWith(DamageFound());
+        FailWith(QStringLiteral("Another program changed the table while it was read; try "
+                                "again."));
+    }
+    TBlock& block = Blocks[NextBlock];
+    block.FirstRecord = firstRecord;
+    block.Rows = std::make_shared<const std::vector<TStoredRow>>(std::move(read));
+    NextBlock = (NextBlock + 1) % Blocks.size();
+}
+
+// Reads the rows from `firstRecord` on into `read`; false when they are not the rows the
+// map expects there.
+bool TTableFile::ReadRowsAsMapped(qint64 firstRecord, std::vector<TStoredRow>& read) {
     const qint64 rows = std::min<qint64>(BlockRows, RowMap.Count() - firstRecord + 1);
     // A walk reads the next block after the last rowid it has, and the last block is read
     // back from the last row, so a table with gaps is walked without listing every rowid.
@@ -399,14 +494,36 @@ void TTableFile::ReadBlock(qint64 firstRecord) {
                        : fromRowId ? fromRowId
                                    : RowIdAt(firstRecord));
     query.BindInt64(2, rows);
-    std::vector<TStoredRow> read;
+    read.clear();
     read.reserve(size_t(rows));
     int result = SQLITE_OK;
     while ((result = query.Step()) == SQLITE_ROW) {
         TStoredRow& row = read.emplace_back();
         row.RowId = query.ColumnInt64(0);
-        for (int field = 0; field < CatalogFieldCount; ++field)
-            row.Values[size_t(field)] = query.ColumnText(field + 1);
+        std::shared_ptr<TStoredValues> stored;
+        for (int field = 0; field < CatalogFieldCount; ++field) {
+            const int column = field + 1;
+            QString& shown = row.Values[size_t(field)];
+            // What is stored beside the text shown for it: text that is not UTF-8 (or starts
+            // with a byte order mark, which the text shown drops), a number, NULL, a blob.
+            const bool text = query.ColumnType(column) == SQLITE_TEXT;
+            if (text) {
+                const QByteArrayView bytes = query.ColumnBytes(column);
+                shown = QString::fromUtf8(bytes);
+                const bool byteOrderMark =
+                    bytes.size() >= 3 && bytes[0] == '\xEF' && bytes.startsWith("\xEF\xBB\xBF");
+                if (!byteOrderMark && !shown.contains(QChar::ReplacementCharacter))
+                    continue;
+            }
+            if (!stored)
+                stored = std::make_shared<TStoredValues>();
+            TStoredValue& value = (*stored)[size_t(field)];
+            value = query.ColumnValue(column);
+            if (!text)
+                shown = value.Kind == TStoredValue::TKind::Blob ? QString::fromUtf8(value.Bytes)
+                                                                : query.ColumnText(column);
+        }
+        row.Stored = std::move(stored);
     }
     query.Reset();
     if (result != SQLITE_DONE)
@@ -418,15 +535,26 @@ void TTableFile::ReadBlock(qint64 firstRecord) {
     for (qint64 offset = 0; asExpected && offset < rows; ++offset)
         if (RowMap.Knows(firstRecord + offset))
             asExpected = RowMap.RowIdAt(firstRecord + offset) == read[size_t(offset)].RowId;
-    if (!asExpected) {
-        ReadRowMap();
-        FailWith(QStringLiteral("Another program changed the table while it was read; try "
-                                "again."));
-    }
-    TBlock& block = Blocks[NextBlock];
-    block.FirstRecord = firstRecord;
-    block.Rows = std::make_shared<const std::vector<TStoredRow>>(std::move(read));
-    NextBlock = (NextBlock + 1) % Blocks.size();
+    return asExpected;
+}
+
+// The engine's own words on what is wrong with the file, kept until the rows are read anew.
+QString TTableFile::DamageFound() {
+    TSqliteStatement check;
+    QStringList findings;
+    int result = check.Prepare(Connection, "PRAGMA quick_check(3)");
+    if (result != SQLITE_OK)
+        Fail(result);
+    while ((result = check.Step()) == SQLITE_ROW)
+        findings << check.ColumnText(0).split(u'\n');
+    if (result != SQLITE_DONE)
+        Fail(result);
+    findings.removeAll(QStringLiteral("*** in database main ***"));
+    Damage = findings == QStringList(QStringLiteral("ok"))
+                 ? QStringLiteral("The table file is damaged: its rows disagree with its row "
+                                  "count.")
+                 : QStringLiteral("The table file is damaged: %1.").arg(findings.join(u"; "));
+    return Damage;
 }
 
 template <typename Write> void TTableFile::WriteInTransaction(Write&& write) {
@@ -441,14 +569,12 @@ template <typename Write> void TTableFile::WriteInTransaction(Write&& write) {
         } catch (const TDataError& error) {
             // All or none: the engine may already have rolled the whole work back (a full
             // disk), and nothing after a failure may be committed on its own.
-            sqlite3_exec(Connection, "ROLLBACK", nullptr, nullptr, nullptr);
-            Bulk = TBulk::Aborted;
-            BulkAbortCause = error.Text;
-            ReadRowMap();
+            AbortBulk(error.Text);
             throw;
         }
         return;
     }
+    RequireOpenedFile();
     Execute("BEGIN IMMEDIATE");
     try {
         NoticeOtherWriters();
@@ -460,34 +586,37 @@ template <typename Write> void TTableFile::WriteInTransaction(Write&& write) {
     }
 }
 
-qint64 TTableFile::InsertRow(const TFieldValues& values) {
+TStoredRow TTableFile::InsertRow(const TFieldValues& values) {
     PrepareOnce(InsertStatement, "INSERT INTO records (\"Label\", \"Directory\", \"File\", "
                                  "\"Coments\") VALUES (?1, ?2, ?3, ?4)");
-    qint64 rowId = 0;
+    TStoredRow row{0, values, {}};
     WriteInTransaction([&] {
         std::array<QByteArray, CatalogFieldCount> utf8;
-        BindValues(InsertStatement, values, utf8, 1);
+        for (int field = 0; field < CatalogFieldCount; ++field) {
+            utf8[size_t(field)] = values[size_t(field)].toUtf8();
+            InsertStatement.BindText(field + 1, utf8[size_t(field)]);
+        }
         StepWrite(InsertStatement);
-        rowId = sqlite3_last_insert_rowid(Connection);
+        row.RowId = sqlite3_last_insert_rowid(Connection);
     });
-    if (!RowMap.Add(rowId))
+    if (!RowMap.Add(row.RowId))
         ListRowIds();
     // A row added after the last leaves every other row where it was: the cached rows stay.
-    if (RecordNumberOf(rowId) == RowMap.Count())
+    if (RecordNumberOf(row.RowId) == RowMap.Count())
         ++RowsGeneration;
     else
         ForgetCachedRows();
-    return rowId;
+    return row;
 }
 
-// The row is matched on its rowid and on every value as it was read, so a rowid that
-// another program freed and used again for a new row is never taken for the old one.
-// `first` is the number of the rowid's parameter; the four values follow it.
+// The row is matched on its rowid and on every value exactly as it was stored when read,
+// so a rowid that another program freed and used again for a new row is never taken for
+// the old one. `first` is the number of the rowid's parameter; the four values follow it.
 static QByteArray RowAsSeen(int first) {
     QByteArray condition = "rowid = ?" + QByteArray::number(first);
     for (int field = 0; field < CatalogFieldCount; ++field)
-        condition += QByteArray(" AND coalesce(CAST(\"") + CatalogFieldNames[size_t(field)] +
-                     "\" AS TEXT), '') = ?" + QByteArray::number(first + 1 + field);
+        condition += QByteArray(" AND \"") + CatalogFieldNames[size_t(field)] + "\" IS ?" +
+                     QByteArray::number(first + 1 + field);
     return condition;
 }
 
@@ -497,7 +626,12 @@ void TTableFile::StepOnRowAsSeen(TSqliteStatement& statement, int first, const T
                                  const QString& notDone) {
     std::array<QByteArray, CatalogFieldCount> utf8;
     statement.BindInt64(first, seen.RowId);
-    BindValues(statement, seen.Values, utf8, first + 1);
+    static const TStoredValues shown;
+    const TStoredValues& stored = seen.Stored ? *seen.Stored : shown;
+    for (int field = 0; field < CatalogFieldCount; ++field) {
+        utf8[size_t(field)] = seen.Values[size_t(field)].toUtf8();
+        statement.BindValue(first + 1 + field, stored[size_t(field)], utf8[size_t(field)]);
+    }
     StepWrite(statement);
     if (sqlite3_changes(Connection) == 0)
         FailWith(QStringLiteral("The row was deleted or changed by another program or window "
@@ -505,19 +639,43 @@ void TTableFile::StepOnRowAsSeen(TSqliteStatement& statement, int first, const T
                      .arg(notDone));
 }
 
-void TTableFile::UpdateRow(const TStoredRow& seen, const TFieldValues& values) {
-    static const QByteArray sql = "UPDATE records SET \"Label\" = ?1, \"Directory\" = ?2, "
-                                  "\"File\" = ?3, \"Coments\" = ?4 WHERE " +
-                                  RowAsSeen(5);
-    PrepareOnce(UpdateStatement, sql.constData());
+TStoredRow TTableFile::UpdateRow(const TStoredRow& seen, const TFieldValues& values) {
+    TStoredRow row = seen;
+    TStoredValues stored = seen.Stored ? *seen.Stored : TStoredValues();
+    std::array<QByteArray, CatalogFieldCount> utf8;
+    std::array<bool, CatalogFieldCount> changed{};
+    QByteArray assignments;
+    for (int field = 0; field < CatalogFieldCount; ++field) {
+        changed[size_t(field)] = values[size_t(field)] != seen.Values[size_t(field)];
+        if (!changed[size_t(field)])
+            continue;
+        row.Values[size_t(field)] = values[size_t(field)];
+        stored[size_t(field)] = {};
+        utf8[size_t(field)] = values[size_t(field)].toUtf8();
+        assignments += QByteArray(assignments.isEmpty() ? "" : ", ") + '"' +
+                       CatalogFieldNames[size_t(field)] + "\" = ?" +
+                       QByteArray::number(CatalogFieldCount + 2 + field);
+    }
+    if (assignments.isEmpty())
+        return row;
+    if (seen.Stored)
+        row.Stored = std::make_shared<const TStoredValues>(stored);
     WriteInTransaction([&] {
-        std::array<QByteArray, CatalogFieldCount> utf8;
-        BindValues(UpdateStatement, values, utf8, 1);
-        StepOnRowAsSeen(UpdateStatement, 5, seen,
+        TSqliteStatement update;
+        if (const int result = update.Prepare(
+                Connection,
+                ("UPDATE records SET " + assignments + " WHERE " + RowAsSeen(1)).constData());
+            result != SQLITE_OK)
+            Fail(result);
+        for (int field = 0; field < CatalogFieldCount; ++field)
+            if (changed[size_t(field)])
+                update.BindText(CatalogFieldCount + 2 + field, utf8[size_t(field)]);
+        StepOnRowAsSeen(update, 1, seen,
                         QStringLiteral("the edit was not stored. Cancel the edit to see the row "
                                        "as it is now."));
     });
     ForgetCachedRows();
+    return row;
 }
 
 void TTableFile::DeleteRow(const TStoredRow& seen) {
@@ -556,8 +714,7 @@ qint64 TTableFile::AppendRowsOf(const QString& source) {
                                  "?mode=ro";
     attach.BindText(1, sourceUri);
     if (const int result = attach.Step(); result != SQLITE_DONE) {
-        const QString cause = EngineText(result, sqlite3_errmsg(Connection));
-        throw TDataError(FileMessage(cause, source));
+        throw TDataError(FileMessage(EngineText(result, Connection), source));
     }
     // Each value is cut as a cursor cuts it: to the field's size in characters.
     QByteArray values;
@@ -594,8 +751,8 @@ qint64 TTableFile::AppendRowsOf(const QString& source) {
     }
     sqlite3_exec(Connection, "DETACH DATABASE source", nullptr, nullptr, nullptr);
     bool added = followOn;
-    for (qint64 rowId = lastBefore + 1; added && rowId <= lastBefore + appended; ++rowId)
-        added = RowMap.Add(rowId);
+    for (qint64 offset = 1; added && offset <= appended; ++offset)
+        added = RowMap.Add(lastBefore + offset);
     if (added)
         ++RowsGeneration; // the rows before stay where they were, and so do the cached ones
     else
@@ -604,6 +761,7 @@ qint64 TTableFile::AppendRowsOf(const QString& source) {
 }
 
 void TTableFile::BeginBulk() {
+    RequireOpenedFile();
     Execute("BEGIN IMMEDIATE");
     try {
         NoticeOtherWriters();
@@ -616,18 +774,27 @@ void TTableFile::BeginBulk() {
 
 void TTableFile::CommitBulk() {
     if (Bulk != TBulk::Aborted) {
-        if (const int result = sqlite3_exec(Connection, "COMMIT", nullptr, nullptr, nullptr);
-            result != SQLITE_OK) {
-            BulkAbortCause = FileMessage(EngineText(result, sqlite3_errmsg(Connection)), FilePath);
-            sqlite3_exec(Connection, "ROLLBACK", nullptr, nullptr, nullptr);
-            Bulk = TBulk::Aborted;
-            ReadRowMap();
-        }
+        // A file moved or replaced meanwhile gets nothing, like a commit the engine refuses.
+        QString cause;
+        if (!PathNamesOpenedFile())
+            cause = MovedText;
+        else if (const int result = sqlite3_exec(Connection, "COMMIT", nullptr, nullptr, nullptr);
+                 result != SQLITE_OK)
+            cause = EngineText(result, Connection);
+        if (!cause.isEmpty())
+            AbortBulk(FileMessage(cause, FilePath));
     }
     if (Bulk == TBulk::Aborted)
         throw TDataError(QStringLiteral("Nothing of this bulk work was stored: ") + BulkAbortCause,
                          BulkAbortCause);
     Bulk = TBulk::None;
+}
+
+void TTableFile::AbortBulk(const QString& cause) {
+    sqlite3_exec(Connection, "ROLLBACK", nullptr, nullptr, nullptr);
+    Bulk = TBulk::Aborted;
+    BulkAbortCause = cause;
+    ReadRowMap();
 }
 
 void TTableFile::RollbackBulk() {
@@ -663,9 +830,7 @@ void TTableFile::StepWrite(TSqliteStatement& statement) {
 void TTableFile::Fail(int resultCode) const {
     if ((resultCode & 0xff) == SQLITE_READONLY && ReadOnly())
         throw TDataError(ReadOnlyReason);
-    const char* engineMessage =
-        Connection ? sqlite3_errmsg(Connection) : sqlite3_errstr(resultCode);
-    FailWith(EngineText(resultCode, engineMessage));
+    FailWith(EngineText(resultCode, Connection));
 }
 
 void TTableFile::FailWith(const QString& text) const {

@@ -18,7 +18,8 @@
 
 class TTableFile {
 public:
-    // The open file for `path`, opened now when no cursor has it open.
+    // The open file for `path`, opened now when no cursor has it open. Another file put at
+    // the path while cursors still have the one it replaced is refused until they close it.
     static std::shared_ptr<TTableFile> Open(const QString& path);
     // Whether any cursor of this process has `path` open.
     static bool InUse(const QString& path);
@@ -32,7 +33,9 @@ public:
     QString MissingField() const;
     int FieldSize(int field) const { return FieldSizes[size_t(field)]; }
 
-    // Looks whether another program committed to the file and, if so, reads the rows anew.
+    // Looks whether another program committed to the file and, if so, reads the rows anew,
+    // and the schema too when that changed: a table rebuilt as something this program
+    // cannot read fails every call as opening it would.
     void NoticeOtherWriters();
     // Bumped by every change of the rows, ours or another program's, so cursors know when
     // to find their row again.
@@ -51,10 +54,12 @@ public:
     // no row does. `text` is plain text, never a pattern.
     qint64 FirstRowContaining(int field, const QString& text, qint64 fromRowId);
 
-    qint64 InsertRow(const TFieldValues& values);
-    // Both act only on the row `seen` as it was read: a row that is gone or was changed
-    // meanwhile is left alone and the call fails.
-    void UpdateRow(const TStoredRow& seen, const TFieldValues& values);
+    // Both return the row as it is stored now.
+    TStoredRow InsertRow(const TFieldValues& values);
+    // Writes only the fields whose values differ from those of `seen`.
+    TStoredRow UpdateRow(const TStoredRow& seen, const TFieldValues& values);
+    // UpdateRow and DeleteRow act only on the row `seen` as it was read: a row that is gone
+    // or was changed meanwhile is left alone and the call fails.
     void DeleteRow(const TStoredRow& seen);
     void DeleteAllRows();
     // Appends every row of the table file `source`, in its order, each value cut to this
@@ -72,6 +77,10 @@ private:
     void Connect();
     void OpenConnection(const QString& uri, int flags);
     void ReadSchema();
+    bool PathNamesOpenedFile() const;
+    void RequireOpenedFile() const;
+    bool ReadRowsAsMapped(qint64 firstRecord, std::vector<TStoredRow>& read);
+    QString DamageFound();
     qint64 SingleValue(const QByteArray& sql) const;
     void ReadRowMap();
     void ListRowIds();
@@ -85,6 +94,7 @@ private:
                          const QString& notDone);
     void ReadBlock(qint64 firstRecord);
     template <typename Write> void WriteInTransaction(Write&& write);
+    void AbortBulk(const QString& cause);
     [[noreturn]] void Fail(int resultCode) const;
     [[noreturn]] void FailWith(const QString& text) const;
 
@@ -95,6 +105,10 @@ private:
     };
 
     QString FilePath;
+    // The file the path named when it was opened (device and inode): nothing is written
+    // once the path names another file or none.
+    quint64 OpenedDevice = 0;
+    quint64 OpenedInode = 0;
     sqlite3* Connection = nullptr;
     // Why rows cannot be stored, in the words the user sees; empty when they can.
     QString ReadOnlyReason;
@@ -107,6 +121,11 @@ private:
     const volatile quint64* SharedHeader = nullptr;
     std::array<int, CatalogFieldCount> FieldSizes{};
     std::array<bool, CatalogFieldCount> FieldPresent{};
+    qint64 SchemaVersion = 0;
+    // False while another program's schema cannot be read: every look fails until it can.
+    bool SchemaSound = true;
+    // What the engine found wrong with the file, kept until the rows are read anew.
+    QString Damage;
     TRowMap RowMap;
     quint64 RowsGeneration = 0;
     qint64 LastDataVersion = 0;
@@ -123,6 +142,5 @@ private:
     TSqliteStatement BlockQuery;
     TSqliteStatement BackwardBlockQuery;
     TSqliteStatement InsertStatement;
-    TSqliteStatement UpdateStatement;
     TSqliteStatement DeleteStatement;
 };

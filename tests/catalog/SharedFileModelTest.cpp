@@ -14,9 +14,15 @@
 
 namespace {
 
+// A row as the model keeps it: its rowid and its values.
+struct TModelRow {
+    qint64 RowId = 0;
+    TFieldValues Values;
+};
+
 struct TModelCursor {
     TCursorState State = TCursorState::Inactive;
-    TStoredRow Current;
+    TModelRow Current;
     bool Bof = false;
     bool Eof = false;
     TFieldValues Buffer;
@@ -29,16 +35,16 @@ struct TModelCursor {
 // What the cursors promise, on a sorted vector of rows. Each step returns false where the
 // cursor must fail and change nothing.
 struct TModel {
-    std::vector<TStoredRow> Rows;
+    std::vector<TModelRow> Rows;
 
     qint64 Count() const { return qint64(Rows.size()); }
     // The 1-based place of `rowId`, or of the first row after it.
     qint64 PlaceOf(qint64 rowId) const {
         return std::lower_bound(Rows.begin(), Rows.end(), rowId,
-                                [](const TStoredRow& row, qint64 id) { return row.RowId < id; }) -
+                                [](const TModelRow& row, qint64 id) { return row.RowId < id; }) -
                Rows.begin() + 1;
     }
-    bool StoredAsSeen(const TStoredRow& seen) const {
+    bool StoredAsSeen(const TModelRow& seen) const {
         const qint64 place = PlaceOf(seen.RowId);
         return place <= Count() && Rows[size_t(place - 1)].RowId == seen.RowId &&
                Rows[size_t(place - 1)].Values == seen.Values;
@@ -49,7 +55,7 @@ struct TModel {
         return std::min(PlaceOf(cursor.Current.RowId), Count());
     }
     void PositionAt(TModelCursor& cursor, qint64 place) const {
-        cursor.Current = place > 0 ? Rows[size_t(place - 1)] : TStoredRow{};
+        cursor.Current = place > 0 ? Rows[size_t(place - 1)] : TModelRow{};
     }
 
     void Sync(TModelCursor& cursor) const {
@@ -69,7 +75,9 @@ struct TModel {
         cursor.Eof = Rows.empty();
     }
     bool Post(TModelCursor& cursor) {
-        if (cursor.State == TCursorState::Edit) {
+        if (cursor.State == TCursorState::Edit && cursor.Buffer == cursor.Current.Values) {
+            // Nothing changed: nothing is written, whatever became of the row.
+        } else if (cursor.State == TCursorState::Edit) {
             if (!StoredAsSeen(cursor.Current))
                 return false;
             Rows[size_t(PlaceOf(cursor.Current.RowId) - 1)].Values = cursor.Buffer;
@@ -171,13 +179,14 @@ struct TModel {
         cursor.Eof = true;
         return true;
     }
-    bool Delete(TModelCursor& cursor) {
-        if (cursor.State == TCursorState::Insert)
+    // Deletes the row `shown` as the cursor showed it, whatever it shows now.
+    bool Delete(TModelCursor& cursor, const TModelCursor shown) {
+        if (shown.State == TCursorState::Insert)
             return Cancel(cursor);
-        if (!StoredAsSeen(cursor.Current))
+        if (!StoredAsSeen(shown.Current))
             return false;
-        Rows.erase(Rows.begin() + (PlaceOf(cursor.Current.RowId) - 1));
-        PositionAt(cursor, std::min(PlaceOf(cursor.Current.RowId), Count()));
+        Rows.erase(Rows.begin() + (PlaceOf(shown.Current.RowId) - 1));
+        PositionAt(cursor, std::min(PlaceOf(shown.Current.RowId), Count()));
         cursor.Bof = cursor.Eof = Rows.empty();
         cursor.State = TCursorState::Browse;
         return true;
@@ -273,7 +282,7 @@ private:
 
 QString Rows(const TModel& model) {
     QStringList rows;
-    for (const TStoredRow& row : model.Rows)
+    for (const TModelRow& row : model.Rows)
         rows << QStringLiteral("%1:%2|%3").arg(row.RowId).arg(row.Values[0], row.Values[3]);
     return rows.join(u' ');
 }
@@ -349,7 +358,7 @@ void SharedFileModelTest::randomWorkMatchesTheModel() {
                             cursor.Open();
                         }};
             }
-            switch (below(22)) {
+            switch (below(23)) {
             case 0:
             case 1:
             case 2:
@@ -395,7 +404,7 @@ void SharedFileModelTest::randomWorkMatchesTheModel() {
                             cursor.Cancel();
                         }};
             case 13:
-                return {u"delete"_s, model.Delete(mine), [&] {
+                return {u"delete"_s, model.Delete(mine, mine), [&] {
                             cursor.Delete();
                         }};
             case 14:
@@ -427,6 +436,22 @@ void SharedFileModelTest::randomWorkMatchesTheModel() {
                 return {u"append the staging rows"_s, model.AppendRows(mine, stagingRows), [&] {
                             cursor.AppendRowsOf(staging.Path);
                         }};
+            case 21: {
+                // The user confirms deleting the row shown while another program deletes
+                // that row or another one, and a repaint reads the table.
+                const TModelCursor shown = mine;
+                const qint64 gone = below(2) ? shown.Current.RowId : rowId;
+                std::erase_if(model.Rows,
+                              [gone](const TModelRow& row) { return row.RowId == gone; });
+                model.Sync(mine);
+                return {u"other program deletes rowid %1 while deleting is confirmed"_s.arg(gone),
+                        model.Delete(mine, shown), [&, gone] {
+                            const TShownRow row = cursor.ShownRow();
+                            QVERIFY(other.Execute("DELETE FROM records WHERE rowid = ?1", gone));
+                            cursor.RecordCount();
+                            cursor.Delete(row);
+                        }};
+            }
             default:
                 if (rowId)
                     model.Rows[size_t(place - 1)].Values[3] = text;

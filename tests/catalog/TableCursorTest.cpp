@@ -38,13 +38,14 @@ void ExecuteOn(const QString& path, const QString& sql) {
     QCOMPARE(result, SQLITE_OK);
 }
 
-// Every row's file and comment, in rowid order, as the engine itself lists them.
-QStringList RowsInFile(const QString& path) {
+// Every row's file and comment (or `what`), in rowid order, as the engine itself lists them.
+QStringList RowsInFile(const QString& path, const char* what = "File || '|' || Coments") {
     sqlite3* connection = nullptr;
     sqlite3_open(path.toUtf8().constData(), &connection);
     sqlite3_stmt* query = nullptr;
-    sqlite3_prepare_v2(connection, "SELECT File || '|' || Coments FROM records ORDER BY rowid", -1,
-                       &query, nullptr);
+    sqlite3_prepare_v2(connection,
+                       (QByteArray("SELECT ") + what + " FROM records ORDER BY rowid").constData(),
+                       -1, &query, nullptr);
     QStringList rows;
     while (sqlite3_step(query) == SQLITE_ROW)
         rows << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(query, 0)));
@@ -87,6 +88,8 @@ private slots:
     void appendedRowsAreNumberedAsTheFileHoldsThem_data();
     void appendedRowsAreNumberedAsTheFileHoldsThem();
     void listenersAreToldOfEveryChange();
+    void valuesOfOtherToolsAreMatchedAndKeptAsStored_data();
+    void valuesOfOtherToolsAreMatchedAndKeptAsStored();
 };
 
 void TableCursorTest::opensOnFirstRowWithBeginFlag_data() {
@@ -587,6 +590,48 @@ void TableCursorTest::listenersAreToldOfEveryChange() {
     cursor.Close();
     QCOMPARE(take(), (TEvents{{E::Closed, -1}}));
     cursor.RemoveListener(&recorder);
+}
+
+// Values that another tool stored and this program never writes: the row is found by
+// exactly what was read, so it can be edited and deleted, and a post leaves every field the
+// user did not change as it was stored.
+void TableCursorTest::valuesOfOtherToolsAreMatchedAndKeptAsStored_data() {
+    QTest::addColumn<QString>("value");
+    QTest::newRow("bytes that are not UTF-8") << QStringLiteral("CAST(x'4cff' AS TEXT)");
+    QTest::newRow("a byte order mark") << QStringLiteral("CAST(x'efbbbf4c' AS TEXT)");
+    QTest::newRow("an integer") << QStringLiteral("1");
+    QTest::newRow("a real") << QStringLiteral("1.5");
+    QTest::newRow("NULL") << QStringLiteral("NULL");
+    QTest::newRow("a blob") << QStringLiteral("x'4c00ff'");
+}
+
+void TableCursorTest::valuesOfOtherToolsAreMatchedAndKeptAsStored() {
+    QFETCH(QString, value);
+    TTableFixture table;
+    // Fields without a declared type keep whatever type is stored in them.
+    table.ExecuteElsewhere(QStringLiteral("DROP TABLE records; CREATE TABLE records (Label, "
+                                          "Directory, File, Coments); INSERT INTO records "
+                                          "VALUES (%1, 'D:\\', 'f', 'old')")
+                               .arg(value));
+    const char* stored = "typeof(Label) || hex(Label) || '|' || Coments";
+    const QString label = RowsInFile(table.Path, stored).value(0).section(u'|', 0, 0);
+    TTableCursor cursor(QStringLiteral("TableData"));
+    OpenOn(cursor, table.Path);
+    QCOMPARE(ErrorOf([&] {
+                 cursor.Edit();
+                 cursor.Post();
+             }),
+             QString());
+    QCOMPARE(RowsInFile(table.Path, stored), QStringList(label + QStringLiteral("|old")));
+    QCOMPARE(ErrorOf([&] {
+                 cursor.Edit();
+                 cursor.SetFieldText(3, QStringLiteral("new"));
+                 cursor.Post();
+             }),
+             QString());
+    QCOMPARE(RowsInFile(table.Path, stored), QStringList(label + QStringLiteral("|new")));
+    QCOMPARE(ErrorOf([&] { cursor.Delete(); }), QString());
+    QCOMPARE(RowsInFile(table.Path, stored), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TableCursorTest)

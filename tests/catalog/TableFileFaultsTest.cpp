@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QTest>
+#include <cstdio>
+#include <functional>
 #include <sqlite3.h>
 #include <sys/mount.h>
 
@@ -72,15 +74,26 @@ void CopyTable(int rows, const QString& path) {
     QFile::copy(made.Path, path);
 }
 
-qint64 StoredRows(const QString& path) {
+// Fills what is left of the scratch disk.
+void FillDisk(const TScratchMount& disk) {
+    QFile filler(disk.FilePath(QStringLiteral("filler")));
+    if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return;
+    const QByteArray block(4096, 'f');
+    while (filler.write(block) == block.size()) {
+    }
+}
+
+// The number the query `sql` answers on the file, read by a connection of its own.
+qint64 NumberIn(const QString& path, const char* sql) {
     sqlite3* connection = nullptr;
     sqlite3_open_v2(path.toUtf8().constData(), &connection, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* count = nullptr;
-    sqlite3_prepare_v2(connection, "SELECT count(*) FROM records", -1, &count, nullptr);
-    const qint64 rows = sqlite3_step(count) == SQLITE_ROW ? sqlite3_column_int64(count, 0) : -1;
-    sqlite3_finalize(count);
+    sqlite3_stmt* query = nullptr;
+    sqlite3_prepare_v2(connection, sql, -1, &query, nullptr);
+    const qint64 number = sqlite3_step(query) == SQLITE_ROW ? sqlite3_column_int64(query, 0) : -1;
+    sqlite3_finalize(query);
     sqlite3_close(connection);
-    return rows;
+    return number;
 }
 
 } // namespace
@@ -96,6 +109,11 @@ private slots:
     void secondProgramWritingMakesPostBusyAndKeepsTheEdit();
     void killedBulkWriterLeavesAllRowsOrNone();
     void fullDiskAbandonsTheWholeBulk();
+    void fullDiskAppendSaysSoAndTheFileOpensAgain();
+    void movedOrDeletedFileIsNotWritten_data();
+    void movedOrDeletedFileIsNotWritten();
+    void damagedOrRebuiltTableSaysSoOnEveryLook_data();
+    void damagedOrRebuiltTableSaysSoOnEveryLook();
     void unwritablePlacesOpenForBrowsing_data();
     void unwritablePlacesOpenForBrowsing();
 };
@@ -271,9 +289,147 @@ void TableFileFaultsTest::fullDiskAbandonsTheWholeBulk() {
                  qPrintable(commit));
         QCOMPARE(cursor.RecordCount(), 3);
     }
-    QCOMPARE(StoredRows(path), 3);
+    QCOMPARE(NumberIn(path, "SELECT count(*) FROM records"), 3);
     cursor.Last();
     QCOMPARE(cursor.RecNo(), 3);
+}
+
+// "Insert Data" on a disk that fills up as the engine's log index grows, which the engine
+// reports as an I/O error (another program's work, rolled back, left the log itself long
+// enough): the user is told the disk is full, and a new cursor opens and browses at once.
+void TableFileFaultsTest::fullDiskAppendSaysSoAndTheFileOpensAgain() {
+    TScratchMount disk("size=16m");
+    if (!disk.Mounted)
+        QSKIP("This machine does not let the test mount a small file system to fill.");
+    const QString path = disk.FilePath(QStringLiteral("GeneralData.db"));
+    // Small pages, so the index outgrows its first part after a few thousand of them.
+    ExecuteSql(path, "PRAGMA page_size = 512; PRAGMA journal_mode = WAL; CREATE TABLE records "
+                     "(Label VARCHAR(32), Directory VARCHAR(4096), File VARCHAR(255), Coments "
+                     "VARCHAR(1024)); INSERT INTO records VALUES ('L1', '', '', ''), "
+                     "('L2', '', '', ''), ('L3', '', '', '')");
+    const QString rows = QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+                                        "FROM n WHERE i < 200000) INSERT INTO records SELECT "
+                                        "'CD', 'D:\\', 'file' || i, '' FROM n;");
+    TTableFixture staging;
+    staging.ExecuteElsewhere(rows);
+    sqlite3* other = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &other);
+    int keepLog = 1;
+    sqlite3_file_control(other, "main", SQLITE_FCNTL_PERSIST_WAL, &keepLog);
+    sqlite3_exec(other, qPrintable("PRAGMA cache_size = 10; BEGIN; " + rows + rows + "ROLLBACK"),
+                 nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    TTableCursor cursor(QStringLiteral("TableToExportData"));
+    cursor.SetTableName(path);
+    cursor.Open();
+    FillDisk(disk);
+    const QString error = ErrorOf([&] { cursor.AppendRowsOf(staging.Path); });
+    QVERIFY2(error.startsWith(QLatin1String("The disk is full")) && error.contains(path),
+             qPrintable(error));
+    TTableCursor fresh(QStringLiteral("TableData"));
+    fresh.SetTableName(path);
+    fresh.Open();
+    fresh.Last();
+    QCOMPARE(fresh.RecNo(), 3);
+    QCOMPARE(fresh.FieldText(0), QStringLiteral("L3"));
+}
+
+// Every write to a table file that was moved away, replaced or deleted while open is
+// refused; browsing goes on, and the file now at the path opens once the old one is closed.
+void TableFileFaultsTest::movedOrDeletedFileIsNotWritten_data() {
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("another file moved over it") << true;
+    QTest::newRow("deleted") << false;
+}
+
+void TableFileFaultsTest::movedOrDeletedFileIsNotWritten() {
+    QFETCH(bool, replaced);
+    TTableFixture table(3);
+    TTableFixture other(1);
+    TTableFixture staging(1);
+    const QByteArray replacement = Checksum(other.Path);
+    TTableCursor cursor(QStringLiteral("TableData"));
+    cursor.SetTableName(table.Path);
+    cursor.Open();
+    if (replaced)
+        QVERIFY(std::rename(QFile::encodeName(other.Path).constData(),
+                            QFile::encodeName(table.Path).constData()) == 0);
+    else
+        QVERIFY(QFile::remove(table.Path));
+
+    const std::vector<std::function<void()>> writes = {
+        [&] { cursor.AppendRecord({QStringLiteral("lost")}); },
+        [&] { cursor.Delete(); },
+        [&] { cursor.AppendRowsOf(staging.Path); },
+        [&] { TBulkTransaction bulk(cursor); },
+    };
+    for (const auto& write : writes) {
+        const QString error = ErrorOf(write);
+        QVERIFY2(error.startsWith(QLatin1String("The table file was moved, replaced or deleted")) &&
+                     error.contains(table.Path),
+                 qPrintable(error));
+    }
+    cursor.Last();
+    QCOMPARE(cursor.FieldText(0), QStringLiteral("L3"));
+
+    TTableCursor fresh(QStringLiteral("TableData"));
+    fresh.SetTableName(table.Path);
+    const QString opened = ErrorOf([&] { fresh.Open(); });
+    QVERIFY2(opened.startsWith(replaced ? QLatin1String("The table file was replaced")
+                                        : QLatin1String("Table does not exist.")) &&
+                 opened.contains(table.Path),
+             qPrintable(opened));
+    cursor.Close();
+    if (replaced) {
+        QCOMPARE(Checksum(table.Path), replacement);
+        fresh.Open();
+        QCOMPARE(fresh.RecordCount(), 1);
+    }
+}
+
+// Another program damages the table or rebuilds it as something this program cannot read,
+// while a cursor has it open: every look says so with the engine's words and the file.
+void TableFileFaultsTest::damagedOrRebuiltTableSaysSoOnEveryLook_data() {
+    QTest::addColumn<QString>("sql"); // empty: a page of rows is zeroed
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("a page of rows zeroed") << QString() << "database disk image is malformed";
+    QTest::newRow("its count index missing rows")
+        << "CREATE TABLE spare (x); CREATE INDEX spare_count ON spare (0); INSERT INTO spare "
+           "VALUES (1), (2); PRAGMA writable_schema = ON; UPDATE sqlite_schema SET rootpage = "
+           "(SELECT rootpage FROM sqlite_schema WHERE name = 'spare_count') WHERE name = "
+           "'records_count'; PRAGMA writable_schema = OFF; PRAGMA schema_version = 100"
+        << "is never used";
+    QTest::newRow("rebuilt as a view")
+        << "ALTER TABLE records RENAME TO rows; CREATE VIEW records AS SELECT * FROM rows"
+        << "is a view, not a table";
+    QTest::newRow("a field dropped") << "ALTER TABLE records DROP COLUMN Coments"
+                                     << "Field 'Coments' not found";
+}
+
+void TableFileFaultsTest::damagedOrRebuiltTableSaysSoOnEveryLook() {
+    QFETCH(QString, sql);
+    QFETCH(QString, expected);
+    TTableFixture table(3000);
+    TTableCursor cursor(QStringLiteral("TableData"));
+    cursor.SetTableName(table.Path);
+    cursor.Open();
+    if (sql.isEmpty()) {
+        const qint64 page = NumberIn(table.Path, "SELECT pageno FROM dbstat WHERE name = "
+                                                 "'records' AND pagetype = 'leaf' LIMIT 1 "
+                                                 "OFFSET 10");
+        QFile file(table.Path);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.seek((page - 1) * 4096));
+        file.write(QByteArray(4096, '\0'));
+    } else {
+        table.ExecuteElsewhere(sql);
+    }
+    for (int look = 0; look < 2; ++look) {
+        const QString error = ErrorOf([&] {
+            for (cursor.First(); !cursor.Eof(); cursor.Next()) {
+            }
+        });
+        QVERIFY2(error.contains(expected) && error.contains(table.Path), qPrintable(error));
+    }
 }
 
 // A table where rows cannot be stored opens for browsing, and a post says why it failed.

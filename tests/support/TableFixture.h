@@ -59,22 +59,26 @@ public:
     QTemporaryDir Folder;
     const QString Path = Folder.filePath(QStringLiteral("GeneralData.db"));
 
+    // Runs `sql` on the file through a connection of its own, as another program would.
+    void ExecuteElsewhere(const QString& sql) const {
+        sqlite3* connection = nullptr;
+        int result = sqlite3_open(Path.toUtf8().constData(), &connection);
+        if (result == SQLITE_OK)
+            result = sqlite3_exec(connection, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+        const std::string message = sqlite3_errmsg(connection);
+        sqlite3_close(connection);
+        if (result != SQLITE_OK)
+            throw std::runtime_error(message);
+    }
+
 private:
     void AddRefusingTriggers() {
-        sqlite3* connection = nullptr;
-        if (sqlite3_open(Path.toUtf8().constData(), &connection) != SQLITE_OK)
-            throw std::runtime_error("cannot open the fixture file");
-        const QString sql =
+        ExecuteElsewhere(
             QStringLiteral(
                 "CREATE TRIGGER refuse_insert BEFORE INSERT ON records WHEN NEW.Coments = '%1' "
                 "BEGIN SELECT RAISE(ABORT, 'row refused by the test'); END;"
                 "CREATE TRIGGER refuse_update BEFORE UPDATE ON records WHEN NEW.Coments = '%1' "
                 "BEGIN SELECT RAISE(ABORT, 'row refused by the test'); END;")
-                .arg(RefusedComment);
-        const int result =
-            sqlite3_exec(connection, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
-        sqlite3_close(connection);
-        if (result != SQLITE_OK)
-            throw std::runtime_error("cannot add the refusing triggers");
+                .arg(RefusedComment));
     }
 };

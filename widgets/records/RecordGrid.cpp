@@ -655,12 +655,15 @@ void TRecordGrid::MoveToColumn(int column) {
     viewport()->update();
 }
 
+// The row deleted is the one on screen when the key was pressed, whatever is read while
+// the question is up.
 void TRecordGrid::DeleteRecord() {
     TTableCursor& cursor = Cursor();
-    if (ReadOnly || cursor.RowCountWithInsert() == 0 || !cursor.CanModify())
+    const TShownRow shown = cursor.ShownRow();
+    if (ReadOnly || shown.Empty() || !cursor.CanModify())
         return;
     if (!ConfirmDelete || Messages.ConfirmDelete())
-        cursor.Delete();
+        cursor.Delete(shown);
 }
 
 void TRecordGrid::Escape() {

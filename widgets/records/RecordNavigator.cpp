@@ -94,10 +94,13 @@ void TRecordNavigator::BtnClick(TNavigateButton button) {
     case nbInsert:
         cursor.Insert();
         break;
-    case nbDelete:
+    case nbDelete: {
+        // The row shown when the button was pressed, whatever is read while asking.
+        const TShownRow shown = cursor.ShownRow();
         if (!ConfirmDelete || Messages.ConfirmDelete())
-            cursor.Delete();
+            cursor.Delete(shown);
         break;
+    }
     case nbEdit:
         cursor.Edit();
         break;

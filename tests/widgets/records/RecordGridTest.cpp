@@ -48,6 +48,7 @@ private slots:
     void wheelStepsAddUpToWholeRows();
     void ctrlDeleteAsksFirst_data();
     void ctrlDeleteAsksFirst();
+    void ctrlDeleteRemovesOnlyTheRowConfirmed();
     void scrollBarFollowsTheRecordNumber();
     void scrollBarActionsMove_data();
     void scrollBarActionsMove();
@@ -420,6 +421,26 @@ void RecordGridTest::ctrlDeleteAsksFirst() {
     QCOMPARE(Messages.Shown[0].Text, QStringLiteral("Delete record?"));
     QCOMPARE(Cursor->RecordCount(), count);
     QCOMPARE(Events.size(), events);
+}
+
+// Another program deletes the row on screen while the question is up and the grid repaints
+// (moving the cursor to the next row): that next row stays, and the error says why.
+void RecordGridTest::ctrlDeleteRemovesOnlyTheRowConfirmed() {
+    Open(7);
+    Cursor->SetRecNo(5);
+    Messages.Answers = {true};
+    Messages.WhileAsking = [this] {
+        Catalog->Fixture.ExecuteElsewhere(QStringLiteral("DELETE FROM records WHERE rowid = 5"));
+        Grid->viewport()->repaint();
+    };
+    Key(Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(Messages.Shown.size(), 2);
+    QCOMPARE(Messages.Shown[1].Kind, TBoxKind::Error);
+    QVERIFY2(Messages.Shown[1].Text.contains(QLatin1String("deleted or changed by another")) &&
+                 Messages.Shown[1].Text.contains(Catalog->Fixture.Path),
+             qPrintable(Messages.Shown[1].Text));
+    QCOMPARE(Cursor->RecordCount(), 6);
+    QCOMPARE(Cursor->FieldText(QStringLiteral("File")), QStringLiteral("file6.txt"));
 }
 
 void RecordGridTest::scrollBarFollowsTheRecordNumber() {

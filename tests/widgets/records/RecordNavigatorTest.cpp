@@ -149,20 +149,30 @@ void RecordNavigatorTest::nextOnTheLastRecordFiresOnceThenDisables() {
 
 void RecordNavigatorTest::deleteAsksFirst_data() {
     QTest::addColumn<bool>("answer");
+    QTest::addColumn<bool>("raced");
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("events");
-    QTest::newRow("Cancel leaves the table") << false << 3 << 0;
-    QTest::newRow("OK deletes") << true << 2 << 1;
+    QTest::newRow("Cancel leaves the table") << false << false << 3 << 0;
+    QTest::newRow("OK deletes") << true << false << 2 << 1;
+    // The row the cursor moves to when the table is read during the question stays.
+    QTest::newRow("OK after another program deleted the row") << true << true << 2 << 0;
 }
 
 void RecordNavigatorTest::deleteAsksFirst() {
     QFETCH(bool, answer);
+    QFETCH(bool, raced);
     QFETCH(int, count);
     QFETCH(int, events);
     Open(3);
     Messages.Answers = {answer};
+    if (raced)
+        Messages.WhileAsking = [this] {
+            Catalog->Fixture.ExecuteElsewhere(
+                QStringLiteral("DELETE FROM records WHERE rowid = 1"));
+            Cursor->RecNo();
+        };
     Click(nbDelete);
-    QCOMPARE(Messages.Shown.size(), 1);
+    QCOMPARE(Messages.Shown.size(), raced ? 2 : 1);
     QCOMPARE(Messages.Shown[0].Kind, TBoxKind::Confirmation);
     QCOMPARE(Messages.Shown[0].Caption, QStringLiteral("Confirm"));
     QCOMPARE(Messages.Shown[0].Text, QStringLiteral("Delete record?"));
