@@ -65,6 +65,8 @@ private slots:
     void modifiedMainRowIsPostedBeforeTheSearch_data();
     void modifiedMainRowIsPostedBeforeTheSearch();
     void closedMainCursorFailsAndChangesNothing();
+    void anyTextTheBoxesTakeIsSearched_data();
+    void anyTextTheBoxesTakeIsSearched();
     void aFoundRowDeletedMeanwhileIsNeverShown_data();
     void aFoundRowDeletedMeanwhileIsNeverShown();
     void hourGlassShowsOnlyWhileSearching();
@@ -405,6 +407,29 @@ void FormFindTest::closedMainCursorFailsAndChangesNothing() {
     QVERIFY(!Main->TableData.Active());
     QVERIFY(!Find->TableToFind.Active());
     QCOMPARE(Button()->text(), QStringLiteral("Find Next"));
+}
+
+// Texts far past what a pattern of the engine may hold: the search answers, and the main
+// window goes on browsing the row it showed.
+void FormFindTest::anyTextTheBoxesTakeIsSearched_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("32,767 letters") << QString(32767, QLatin1Char('a'));
+    QTest::newRow("25,000 per cent signs") << QString(25000, QLatin1Char('%'));
+    QTest::newRow("16,700 CJK characters") << QString(16700, QChar(0x6587));
+}
+
+void FormFindTest::anyTextTheBoxesTakeIsSearched() {
+    QFETCH(QString, text);
+    Start(RowsOfFiles({"a", "b", "c"}));
+    Main->TableData.SetRecNo(2);
+    Box(2)->setText(text);
+    QCOMPARE(Box(2)->text(), text);
+    ClickFind();
+    QCOMPARE(Messages.Texts(), QStringList{NotFound});
+    QCOMPARE(MainRow(), 2);
+    const auto* navigator = Main->findChild<QWidget*>(QStringLiteral("DBNavigatorData"));
+    QVERIFY(navigator->findChild<QWidget*>(QStringLiteral("nbEdit"))->isEnabled());
+    QVERIFY(!navigator->findChild<QWidget*>(QStringLiteral("nbPost"))->isEnabled());
 }
 
 // Another program deletes the row found just as the main cursor opens to show it.
