@@ -1,6 +1,7 @@
 #include "app/FormZandrel.h"
 
 #include "catalog/CatalogUpgrade.h"
+#include "catalog/DataError.h"
 #include "widgets/MessageService.h"
 #include "widgets/UserCommand.h"
 #include "widgets/WaitCursor.h"
@@ -229,6 +230,20 @@ void TFormZandrel::MenuItemHelpTopicsClick() {
 
 void TFormZandrel::LabelByQorvinClick() {
     Messages.ShowMessage(AboutText);
+}
+
+void TFormZandrel::ShowRow(qint64 rowId) {
+    if (!isEnabled())
+        throw TDataError(QStringLiteral("The catalogue is closed while a disc is being "
+                                        "catalogued: finish or go back in the insert-data window "
+                                        "first."));
+    if (!TableData.GoToRowId(rowId))
+        throw TDataError(QStringLiteral("The row is no longer in the catalogue: another window or "
+                                        "program deleted it.\nFile: %1")
+                             .arg(CatalogPath));
+    show();
+    raise();
+    activateWindow();
 }
 
 void TFormZandrel::DataSourceDataDataChange(int) {

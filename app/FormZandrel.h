@@ -34,6 +34,9 @@ public:
     void MenuItemHelpTopicsClick();
     void LabelByQorvinClick();
     void DataSourceDataDataChange(int field);
+    // Makes the row `rowId` the current row and brings the window forward: where another
+    // window (a search, the discs) sends the user. Throws, saying why, when it cannot.
+    void ShowRow(qint64 rowId);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

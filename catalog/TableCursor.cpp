@@ -193,6 +193,16 @@ void TTableCursor::SetRecNo(qint64 recordNumber) {
         MoveBy(target - RecordNumber);
 }
 
+bool TTableCursor::GoToRowId(qint64 rowId) {
+    CheckBrowseMode();
+    Synchronise();
+    const qint64 number = File->RecordNumberOf(rowId);
+    if (number > File->RowCount() || File->Row(number)->RowId != rowId)
+        return false;
+    SetRecNo(number);
+    return true;
+}
+
 bool TTableCursor::FindContaining(int field, const QString& text) {
     CheckBrowseMode();
     Synchronise();

@@ -70,6 +70,9 @@ public:
     void Prior() { MoveBy(-1); }
     int MoveBy(qint64 distance); // returns how many rows it moved, signed
     void SetRecNo(qint64 recordNumber);
+    // Moves to the row `rowId` (a search's or another window's answer), as SetRecNo moves;
+    // stays and returns false when the table no longer holds that row.
+    bool GoToRowId(qint64 rowId);
     // Moves to the first row from the current one on whose `field` holds `text`, with the
     // letters a to z matched in either case and every other character as it stands. Stays
     // and returns false when no row does. The engine reads the rows, not the cursor.

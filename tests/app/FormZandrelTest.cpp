@@ -80,6 +80,7 @@ private slots:
     void anErrorOfACommandShowsOneBoxFromItsHandler();
     void insertAndFindCallTheirWindowsOnceThereAreAny();
     void insertPostsAPendingEditBeforeTheWindowShows();
+    void anotherWindowSendsTheUserToARow();
     void rowsInsertedShowOnTheMainWindow();
 
 private:
@@ -407,6 +408,25 @@ void FormZandrelTest::insertPostsAPendingEditBeforeTheWindowShows() {
     QCOMPARE(stored, QStringLiteral("typed"));
     QCOMPARE(Form->TableData.State(), TCursorState::Browse);
     QVERIFY(Messages.Shown.isEmpty());
+}
+
+void FormZandrelTest::anotherWindowSendsTheUserToARow() {
+    Start(5);
+    Form->ShowRow(4);
+    QCOMPARE(Counter(), QStringLiteral("Data 4 of 5"));
+    Form->TableData.Delete();
+    const auto refused = [this](qint64 rowId) {
+        try {
+            Form->ShowRow(rowId);
+        } catch (const TDataError& error) {
+            return error.Text;
+        }
+        return QString();
+    };
+    QVERIFY(refused(4).contains(QStringLiteral("no longer in the catalogue")));
+    QCOMPARE(Counter(), QStringLiteral("Data 4 of 4"));
+    Form->setEnabled(false); // as while the insert-data window shows
+    QVERIFY(refused(2).contains(QStringLiteral("insert-data window")));
 }
 
 void FormZandrelTest::rowsInsertedShowOnTheMainWindow() {

@@ -381,6 +381,11 @@ void TableCursorTest::deletionsInTheMiddleKeepRecordNumbersRight() {
     cursor.Last();
     QCOMPARE(cursor.FieldText(0), QStringLiteral("L600"));
     QCOMPARE(cursor.RecNo(), 597);
+    // A row named by its rowid, as a search answers; a deleted one is not taken for the next.
+    QVERIFY(cursor.GoToRowId(303));
+    QCOMPARE(cursor.RecNo(), 300);
+    QVERIFY(!cursor.GoToRowId(100));
+    QCOMPARE(cursor.FieldText(0), QStringLiteral("L303"));
 }
 
 void TableCursorTest::reopenedTableWithGapsNumbersEveryChangeRight() {
