@@ -197,16 +197,12 @@ QWidget* TFormInsertData::CreatePanelDirectory() {
     connect(ButtonBack, &QPushButton::clicked, this, command(&TFormInsertData::ButtonBackClick));
     connect(CheckBoxSubDir, &QCheckBox::clicked, this,
             command(&TFormInsertData::CheckBoxSubDirClick));
-    // The pickers run these inside their own error boundary.
-    DriveComboBoxDirectory->OnChange = [this] {
-        DriveComboBoxDirectoryChange();
-    };
-    FileListBoxDirectory->OnKeyPress = [this](QChar key) {
-        FileListBoxDirectoryKeyPress(key);
-    };
-    FileListBoxDirectory->OnDblClick = [this] {
-        ButtonSelectData->click();
-    };
+    // The pickers emit these inside their own error boundary.
+    connect(DriveComboBoxDirectory, &TDriveSelector::Change, this,
+            &TFormInsertData::DriveComboBoxDirectoryChange);
+    connect(FileListBoxDirectory, &TFileList::KeyPress, this,
+            &TFormInsertData::FileListBoxDirectoryKeyPress);
+    connect(FileListBoxDirectory, &TFileList::DblClick, ButtonSelectData, &QPushButton::click);
     return panel;
 }
 

@@ -99,18 +99,15 @@ void TDriveSelector::SetChosenDrive(QChar letter) {
     }
     if (LinkedFolderList)
         LinkedFolderList->FollowDrive(Chosen);
-    if (OnChange)
-        OnChange();
+    emit Change();
 }
 
 void TDriveSelector::Pick(int index) {
     RunUserCommand(Messages, [this, index] {
-        if (OnClick)
-            OnClick();
+        emit Click();
         const QString text = itemText(index);
         SetChosenDrive(text.isEmpty() ? QChar() : text.front());
-        if (OnChange)
-            OnChange();
+        emit Change();
     });
 }
 

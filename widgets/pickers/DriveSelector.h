@@ -6,7 +6,6 @@
 #include "widgets/pickers/PickerLineModel.h"
 
 #include <QComboBox>
-#include <functional>
 
 class TFileSystem;
 class TFolderList;
@@ -21,21 +20,22 @@ public:
     // that fail show in the error box of `messages`.
     TDriveSelector(TMessageService& messages, TFileSystem& files, QWidget* parent = nullptr);
 
-    // The chosen letter in the case TextCase gives; the character 0 for none.
+    // The chosen letter in the case SetTextCase gave; the character 0 for none.
     QChar ChosenDrive() const { return Chosen; }
     // Throws TFileSystemError when the linked folder list cannot enter the drive; the new
-    // entry stays chosen and OnChange does not fire.
+    // entry stays chosen and Change is not emitted.
     void SetChosenDrive(QChar letter);
 
-    TTextCase TextCase() const { return LetterCase; }
     // Lists the drives again in that case (labels are read again) and chooses the same drive.
     void SetTextCase(TTextCase textCase);
 
-    TFolderList* DirList() const { return LinkedFolderList; }
     void SetDirList(TFolderList* folderList) { LinkedFolderList = folderList; }
 
-    std::function<void()> OnClick;
-    std::function<void()> OnChange;
+signals:
+    // A pick from the list, before the drive changes.
+    void Click();
+    // After each change of the chosen drive.
+    void Change();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

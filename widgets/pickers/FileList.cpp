@@ -180,13 +180,12 @@ void TFileList::List() {
     // What was read stays shown; the error box says the folder is not all there.
     if (errorCode != 0)
         Messages.ShowError(TFileSystemError(errorCode, OwnFolder));
-    if (OnChange)
-        OnChange();
+    emit Change();
 }
 
 void TFileList::keyPressEvent(QKeyEvent* event) {
-    if (OnKeyPress && !event->text().isEmpty() &&
-        !RunUserCommand(Messages, [this, event] { OnKeyPress(event->text().at(0)); }))
+    if (!event->text().isEmpty() &&
+        !RunUserCommand(Messages, [this, event] { emit KeyPress(event->text().at(0)); }))
         return;
     const int focused = currentIndex().row();
     QListView::keyPressEvent(event);
@@ -202,12 +201,11 @@ void TFileList::mousePressEvent(QMouseEvent* event) {
 // Only the user's moves count: the view also moves its focus on its own (on focus-in, after
 // a listing), which is no change for the user.
 void TFileList::FocusMoved(int focusedBefore) {
-    if (OnChange && currentIndex().row() != focusedBefore)
-        RunUserCommand(Messages, [this] { OnChange(); });
+    if (currentIndex().row() != focusedBefore)
+        RunUserCommand(Messages, [this] { emit Change(); });
 }
 
 void TFileList::mouseDoubleClickEvent(QMouseEvent* event) {
     QListView::mouseDoubleClickEvent(event);
-    if (OnDblClick)
-        RunUserCommand(Messages, [this] { OnDblClick(); });
+    RunUserCommand(Messages, [this] { emit DblClick(); });
 }

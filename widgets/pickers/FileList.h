@@ -6,7 +6,6 @@
 #include "widgets/pickers/PickerList.h"
 
 #include <QFlags>
-#include <functional>
 
 enum TFileTypeFlag : quint32 {
     // The bits of the file attributes they admit; ftNormal admits none of its own.
@@ -34,9 +33,7 @@ public:
 
     QString Mask() const { return FileMask; }
     void SetMask(const QString& mask);
-    TFileType FileType() const { return Types; }
     void SetFileType(TFileType types);
-    bool MultiSelect() const { return selectionMode() == ExtendedSelection; }
     void SetMultiSelect(bool multiSelect);
     bool ShowGlyphs() const { return Delegate.ShowGlyphs(); }
     void SetShowGlyphs(bool show);
@@ -53,11 +50,12 @@ public:
     qint64 LeftOutCount() const { return LeftOutTotal; }
     QString FirstLeftOut() const { return FirstLeftOutText; }
 
-    std::function<void()> OnDblClick;
+signals:
+    void DblClick();
     // The typed character, before the list's own key handling (Enter is 13).
-    std::function<void(QChar key)> OnKeyPress;
+    void KeyPress(QChar key);
     // After each listing and after each click or key that moves the focused entry.
-    std::function<void()> OnChange;
+    void Change();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

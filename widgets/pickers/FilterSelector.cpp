@@ -48,6 +48,5 @@ QString TFilterSelector::ChosenMask() {
 void TFilterSelector::ApplyMask() {
     if (LinkedFileList)
         LinkedFileList->SetMask(ChosenMask());
-    if (OnChange)
-        OnChange();
+    emit Change();
 }

@@ -3,7 +3,6 @@
 // the linked file list.
 
 #include <QComboBox>
-#include <functional>
 
 class TFileList;
 class TMessageService;
@@ -15,11 +14,10 @@ public:
     // error box of `messages`.
     explicit TFilterSelector(TMessageService& messages, QWidget* parent = nullptr);
 
-    // Description and mask pairs: "Text files|*.txt|Documents|*.doc;*.txt".
-    QString Filter() const { return FilterText; }
-    // Builds the entries when the text differs without regard to case, then gives the chosen
-    // mask to the file list and fires OnChange. Throws TFileSystemError when the file list
-    // cannot enter its folder.
+    // Takes description and mask pairs ("Text files|*.txt|Documents|*.doc;*.txt"). Builds the
+    // entries when the text differs without regard to case, then gives the chosen mask to the
+    // file list and emits Change. Throws TFileSystemError when the file list cannot enter its
+    // folder.
     void SetFilter(const QString& filter);
     const QStringList& Masks() const { return EntryMasks; }
     // The chosen entry's mask (choosing the last entry when none is); "*.*" with no entries.
@@ -28,7 +26,8 @@ public:
     TFileList* FileList() const { return LinkedFileList; }
     void SetFileList(TFileList* fileList) { LinkedFileList = fileList; }
 
-    std::function<void()> OnChange;
+signals:
+    void Change();
 
 private:
     void BuildEntries();

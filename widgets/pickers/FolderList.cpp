@@ -60,8 +60,7 @@ void TFolderList::FolderChanged() {
     // On a case-sensitive volume "Docs" and "DOCS" are two folders: compare as the volume does.
     if (LinkedFileList && LinkedFileList->Folder().compare(Current, NameCase()) != 0)
         LinkedFileList->SetFolder(Current);
-    if (OnChange)
-        OnChange();
+    emit Change();
 }
 
 void TFolderList::BuildLines() {

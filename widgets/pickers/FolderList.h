@@ -4,7 +4,6 @@
 
 #include "widgets/pickers/PickerList.h"
 
-#include <functional>
 #include <vector>
 
 class TFileList;
@@ -35,7 +34,8 @@ public:
     // Opens the highlighted line. Throws as FollowDrive does.
     void OpenHighlightedLine();
 
-    std::function<void()> OnChange; // after each change of folder
+signals:
+    void Change(); // after each change of folder
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -1,5 +1,5 @@
 // The drive selector on fake drives: the entry of each kind of drive in both letter cases, the
-// order of OnClick and OnChange for picks with the keyboard and the mouse, the folder and file
+// order of Click and Change for picks with the keyboard and the mouse, the folder and file
 // lists following a pick, and a drive that has no disc in it.
 
 #include "widgets/pickers/DriveSelector.h"
@@ -9,6 +9,7 @@
 #include "widgets/pickers/FolderList.h"
 
 #include <QAbstractItemView>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -39,12 +40,10 @@ struct TLinkedPickers {
         , Files(Messages, files) {
         Selector.SetDirList(&Folders);
         Folders.SetFileList(&Files);
-        Selector.OnClick = [this] {
-            Events << "click";
-        };
-        Selector.OnChange = [this] {
+        QObject::connect(&Selector, &TDriveSelector::Click, [this] { Events << "click"; });
+        QObject::connect(&Selector, &TDriveSelector::Change, [this] {
             Events << QStringLiteral("change %1").arg(Selector.ChosenDrive());
-        };
+        });
         Selector.SetTextCase(tcUpperCase);
         Events.clear();
         Selector.show();
@@ -182,10 +181,7 @@ void DriveSelectorTest::pickingADriveMovesTheFolderAndFileLists() {
     files.SetCurrentFolder("D:\\DOCS"); // D keeps DOCS as its current folder
     files.SetCurrentFolder("C:");
     TLinkedPickers pickers(files);
-    int listings = 0;
-    pickers.Files.OnChange = [&] {
-        ++listings;
-    };
+    const QSignalSpy listings(&pickers.Files, &TFileList::Change);
 
     QTest::keyClick(&pickers.Selector, Qt::Key_Down);
 
@@ -193,13 +189,13 @@ void DriveSelectorTest::pickingADriveMovesTheFolderAndFileLists() {
     QCOMPARE(TextsOf(*pickers.Folders.model()), (QStringList{"D:\\", "DOCS"}));
     QCOMPARE(pickers.Files.Folder(), QString("D:\\DOCS"));
     QCOMPARE(pickers.Files.Items(), QStringList{"kept there.txt"});
-    QCOMPARE(listings, 1);
+    QCOMPARE(listings.count(), 1);
     QCOMPARE(QDir::current().canonicalPath(), QDir(d + "/DOCS").canonicalPath());
 
     // The chosen drive again lists nothing again.
     QTest::keyClick(&pickers.Selector, Qt::Key_Down); // already the last entry
     PickWithTheMouse(pickers.Selector, 1);
-    QCOMPARE(listings, 1);
+    QCOMPARE(listings.count(), 1);
 }
 
 void DriveSelectorTest::aDriveWithNoDiscShowsTheErrorAndKeepsTheFolder() {

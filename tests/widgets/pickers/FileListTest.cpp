@@ -7,6 +7,7 @@
 #include "ScriptedMessages.h"
 
 #include <QApplication>
+#include <QSignalSpy>
 #include <QTest>
 #include <cerrno>
 #include <fcntl.h>
@@ -60,7 +61,7 @@ private slots:
     void theHourGlassShowsOnceAnEntryLandsAtPosition100();
     void aLongListingStaysUsable();
     void extendedSelectionWithClicksAndKeys();
-    void aFreshListingSelectsNothingAndFiresOnChangeOnce();
+    void aFreshListingSelectsNothingAndEmitsChangeOnce();
     void keyPressComesBeforeTheListsOwnHandling();
     void doubleClickFollowsTheFirstClicksSelection();
     void aDisabledListKeepsItsEntriesAndSelection();
@@ -257,30 +258,27 @@ void FileListTest::extendedSelectionWithClicksAndKeys() {
     QCOMPARE(SelectedRows(list), (QList<int>{4}));
 }
 
-void FileListTest::aFreshListingSelectsNothingAndFiresOnChangeOnce() {
+void FileListTest::aFreshListingSelectsNothingAndEmitsChangeOnce() {
     TFakeFileSystem files;
     MakeFilesFolder(files);
     TFileList list(Messages, files);
     list.SetMultiSelect(true);
-    int changes = 0;
-    list.OnChange = [&] {
-        ++changes;
-    };
+    const QSignalSpy changes(&list, &TFileList::Change);
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
 
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, RowCentre(list, 1));
-    QCOMPARE(changes, 1);
+    QCOMPARE(changes.count(), 1);
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, RowCentre(list, 1));
-    QCOMPARE(changes, 1); // the focused entry did not move
+    QCOMPARE(changes.count(), 1); // the focused entry did not move
     QTest::keyClick(&list, Qt::Key_Down);
-    QCOMPARE(changes, 2);
+    QCOMPARE(changes.count(), 2);
 
     list.SetMask("*.txt");
-    QCOMPARE(changes, 3);
+    QCOMPARE(changes.count(), 3);
     QCOMPARE(SelectedRows(list), QList<int>{});
     list.SetMask("*.txt"); // the same mask lists nothing again
-    QCOMPARE(changes, 3);
+    QCOMPARE(changes.count(), 3);
 }
 
 void FileListTest::keyPressComesBeforeTheListsOwnHandling() {
@@ -289,10 +287,10 @@ void FileListTest::keyPressComesBeforeTheListsOwnHandling() {
     TFileList list(Messages, files);
     QList<QChar> keys;
     QList<int> rowsAtKey;
-    list.OnKeyPress = [&](QChar key) {
+    QObject::connect(&list, &TFileList::KeyPress, [&](QChar key) {
         keys << key;
         rowsAtKey << list.currentIndex().row();
-    };
+    });
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, RowCentre(list, 0));
@@ -311,9 +309,8 @@ void FileListTest::doubleClickFollowsTheFirstClicksSelection() {
     TFileList list(Messages, files);
     list.SetMultiSelect(true);
     QList<QList<int>> selectionAtDoubleClick;
-    list.OnDblClick = [&] {
-        selectionAtDoubleClick << SelectedRows(list);
-    };
+    QObject::connect(&list, &TFileList::DblClick,
+                     [&] { selectionAtDoubleClick << SelectedRows(list); });
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, RowCentre(list, 0));

@@ -6,6 +6,7 @@
 #include "ScriptedMessages.h"
 #include "widgets/pickers/FileList.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 class FilterSelectorTest : public QObject {
@@ -79,22 +80,19 @@ void FilterSelectorTest::settingTheFilterHandsTheMaskToTheFileList() {
     TFileList list(Messages, files);
     TFilterSelector selector(Messages);
     selector.SetFileList(&list);
-    int changes = 0;
-    selector.OnChange = [&] {
-        ++changes;
-    };
+    const QSignalSpy changes(&selector, &TFilterSelector::Change);
 
     selector.SetFilter("Documents|*.doc|Text|*.txt");
     QCOMPARE(list.Mask(), QString("*.doc"));
     QCOMPARE(list.Items(), QStringList{"b.doc"});
-    QCOMPARE(changes, 1);
+    QCOMPARE(changes.count(), 1);
 
     // The same filter in other letters is not read again: the choice stays.
     selector.setCurrentIndex(1);
     selector.SetFilter("DOCUMENTS|*.DOC|TEXT|*.TXT");
     QCOMPARE(selector.itemText(0), QString("Documents"));
     QCOMPARE(list.Mask(), QString("*.txt"));
-    QCOMPARE(changes, 2);
+    QCOMPARE(changes.count(), 2);
 
     selector.SetFilter("Text|"); // a missing mask lists nothing
     QCOMPARE(list.Items(), QStringList{});
@@ -107,10 +105,7 @@ void FilterSelectorTest::aPickHandsItsMaskToTheFileList() {
     TFilterSelector selector(Messages);
     selector.SetFileList(&list);
     selector.SetFilter("All|*.*|Text|*.txt|Both|*.txt;*.doc");
-    int changes = 0;
-    selector.OnChange = [&] {
-        ++changes;
-    };
+    const QSignalSpy changes(&selector, &TFilterSelector::Change);
     selector.show();
     QVERIFY(QTest::qWaitForWindowExposed(&selector));
 
@@ -119,7 +114,7 @@ void FilterSelectorTest::aPickHandsItsMaskToTheFileList() {
     QTest::keyClick(&selector, Qt::Key_Down);
     QCOMPARE(list.Mask(), QString("*.txt;*.doc"));
     QCOMPARE(list.Items(), (QStringList{"a.txt", "b.doc", "c.TXT"}));
-    QCOMPARE(changes, 2);
+    QCOMPARE(changes.count(), 2);
 }
 
 void FilterSelectorTest::aPickWhoseFolderVanishedShowsTheError() {
@@ -131,10 +126,7 @@ void FilterSelectorTest::aPickWhoseFolderVanishedShowsTheError() {
     TFilterSelector selector(Messages);
     selector.SetFileList(&list);
     selector.SetFilter("All|*.*|Text|*.txt");
-    int changes = 0;
-    selector.OnChange = [&] {
-        ++changes;
-    };
+    const QSignalSpy changes(&selector, &TFilterSelector::Change);
     files.SetCurrentFolder("C:\\");
     QDir(root + "/GONE").removeRecursively();
 
@@ -142,7 +134,7 @@ void FilterSelectorTest::aPickWhoseFolderVanishedShowsTheError() {
 
     QCOMPARE(Messages.Texts(), QStringList{"File not found: C:\\GONE."});
     QCOMPARE(list.Items(), (QStringList{"a.txt", "b.doc"}));
-    QCOMPARE(changes, 0);
+    QCOMPARE(changes.count(), 0);
 }
 
 QTEST_MAIN(FilterSelectorTest)

@@ -6,6 +6,7 @@
 #include "ScriptedMessages.h"
 #include "widgets/pickers/FileList.h"
 
+#include <QSignalSpy>
 #include <QTest>
 #include <unistd.h>
 
@@ -23,14 +24,11 @@ struct TShownLists {
         : List(messages, files)
         , Files(messages, files) {
         List.SetFileList(&Files);
-        List.OnChange = [this] {
-            ++Changes;
-        };
         List.show();
     }
     TFolderList List;
     TFileList Files;
-    int Changes = 0;
+    QSignalSpy Changes{&List, &TFolderList::Change};
 };
 
 } // namespace
@@ -173,7 +171,7 @@ void FolderListTest::openingALineEntersItsFolder() {
     QVERIFY(QTest::qWaitForWindowExposed(&shown.List));
     TFolderList& list = shown.List;
     TFileList& fileList = shown.Files;
-    const int& changes = shown.Changes;
+    const QSignalSpy& changes = shown.Changes;
 
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, RowCentre(list, row));
     QCOMPARE(list.ItemIndex(), row);
@@ -185,7 +183,7 @@ void FolderListTest::openingALineEntersItsFolder() {
     QCOMPARE(list.CurrentFolder(), entered);
     QCOMPARE(TextsOf(*list.model()), texts);
     QCOMPARE(list.ItemIndex(), static_cast<int>(entered.count(u'\\')) - (entered.endsWith(u'\\')));
-    QCOMPARE(changes, 1);
+    QCOMPARE(changes.count(), 1);
     QCOMPARE(fileList.Folder(), entered);
     QCOMPARE(files.CurrentFolder(), entered);
     QCOMPARE(WorkingDirectory(), QDir(files.RealPath(entered)).canonicalPath());
@@ -202,18 +200,15 @@ void FolderListTest::openingTheCurrentLineChangesNothing() {
     TShownLists shown(Messages, files);
     QVERIFY(QTest::qWaitForWindowExposed(&shown.List));
     TFolderList& list = shown.List;
-    const int& changes = shown.Changes;
-    int listings = 0;
-    shown.Files.OnChange = [&] {
-        ++listings;
-    };
+    const QSignalSpy& changes = shown.Changes;
+    const QSignalSpy listings(&shown.Files, &TFileList::Change);
     const QModelIndex lineBefore = list.model()->index(1, 0);
 
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, RowCentre(list, 1));
     QTest::keyClick(&list, Qt::Key_Return);
 
-    QCOMPARE(changes, 0);
-    QCOMPARE(listings, 0);
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(listings.count(), 0);
     // Rebuilding the lines would have reset the model and lost this index.
     QVERIFY(QPersistentModelIndex(lineBefore).isValid());
     QCOMPARE(list.CurrentFolder(), QString("D:\\DOCS"));
@@ -227,13 +222,13 @@ void FolderListTest::singleClickAndArrowKeysOnlyMoveTheHighlight() {
     TShownLists shown(Messages, files);
     QVERIFY(QTest::qWaitForWindowExposed(&shown.List));
     TFolderList& list = shown.List;
-    const int& changes = shown.Changes;
+    const QSignalSpy& changes = shown.Changes;
 
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, RowCentre(list, 1));
     QTest::keyClick(&list, Qt::Key_Down);
     QCOMPARE(list.ItemIndex(), 2);
     QCOMPARE(list.CurrentFolder(), QString("D:\\"));
-    QCOMPARE(changes, 0);
+    QCOMPARE(changes.count(), 0);
 }
 
 void FolderListTest::aVanishedFolderShowsTheErrorAndChangesNothing() {
@@ -246,7 +241,7 @@ void FolderListTest::aVanishedFolderShowsTheErrorAndChangesNothing() {
     QVERIFY(QTest::qWaitForWindowExposed(&shown.List));
     TFolderList& list = shown.List;
     TFileList& fileList = shown.Files;
-    const int& changes = shown.Changes;
+    const QSignalSpy& changes = shown.Changes;
     const QStringList linesBefore = TextsOf(*list.model());
     const QString workingBefore = WorkingDirectory();
 
@@ -259,7 +254,7 @@ void FolderListTest::aVanishedFolderShowsTheErrorAndChangesNothing() {
     QCOMPARE(fileList.Items(), QStringList{"kept.txt"});
     QCOMPARE(fileList.Folder(), QString("D:\\DOCS"));
     QCOMPARE(WorkingDirectory(), workingBefore);
-    QCOMPARE(changes, 0);
+    QCOMPARE(changes.count(), 0);
 }
 
 void FolderListTest::enterOnAVanishedFolderShowsTheError() {
