@@ -42,9 +42,8 @@ TFormZandrel::TFormZandrel(TMessageService& messages, QString catalogPath, QWidg
     setFont(font);
 
     DataSourceData.SetDataSet(&TableData);
-    DataSourceData.OnDataChange = [this](int field) {
-        DataSourceDataDataChange(field);
-    };
+    connect(&DataSourceData, &TDataSource::DataChange, this,
+            &TFormZandrel::DataSourceDataDataChange);
 
     CreateMenu();
     auto* client = new QWidget;

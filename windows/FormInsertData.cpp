@@ -80,9 +80,8 @@ TFormInsertData::TFormInsertData(TMessageService& messages, TFileSystem& files, 
     setFont(font);
 
     DataSourceSelectedData.SetDataSet(&TableSelectedData);
-    DataSourceSelectedData.OnDataChange = [this](int field) {
-        DataSourceSelectedDataDataChange(field);
-    };
+    connect(&DataSourceSelectedData, &TDataSource::DataChange, this,
+            &TFormInsertData::DataSourceSelectedDataDataChange);
     DataSourceToExportSelect.SetDataSet(&TableToExportSelect);
     DataSourceToExportData.SetDataSet(&TableToExportData);
 

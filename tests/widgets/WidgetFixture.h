@@ -31,9 +31,8 @@ protected:
     }
 
     void RecordEvents() {
-        Source->OnDataChange = [this](int field) {
-            Events.append(field);
-        };
+        QObject::connect(Source, &TDataSource::DataChange,
+                         [this](int field) { Events.append(field); });
     }
 
     // For cleanup(), after the widgets are gone: an unasked answer is a fault of the test.

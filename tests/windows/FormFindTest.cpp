@@ -444,9 +444,8 @@ void FormFindTest::aFoundRowDeletedMeanwhileIsNeverShown() {
     QFETCH(QStringList, files);
     QFETCH(QString, shown);
     Start(RowsOfFiles(files));
-    const auto counter = Main->DataSourceData.OnDataChange;
     bool deleted = false;
-    Main->DataSourceData.OnDataChange = [&](int field) {
+    QObject::connect(&Main->DataSourceData, &TDataSource::DataChange, [&] {
         if (!deleted && Find->TableToFind.Active() && Main->TableData.Active()) {
             deleted = true;
             sqlite3* other = nullptr;
@@ -454,8 +453,7 @@ void FormFindTest::aFoundRowDeletedMeanwhileIsNeverShown() {
             sqlite3_exec(other, "DELETE FROM records WHERE rowid = 2", nullptr, nullptr, nullptr);
             sqlite3_close(other);
         }
-        counter(field);
-    };
+    });
     Type(Box(2), QStringLiteral("hit"));
     ClickFind();
     QVERIFY(deleted);
@@ -467,10 +465,10 @@ void FormFindTest::aFoundRowDeletedMeanwhileIsNeverShown() {
 void FormFindTest::hourGlassShowsOnlyWhileSearching() {
     Start(RowsOfFiles({"a", "hit"}));
     QList<int> shapes;
-    Find->DataSourceToFind.OnDataChange = [&shapes](int) {
+    QObject::connect(&Find->DataSourceToFind, &TDataSource::DataChange, [&shapes] {
         const QCursor* cursor = QApplication::overrideCursor();
         shapes.append(cursor ? int(cursor->shape()) : -1);
-    };
+    });
     Type(Box(2), QStringLiteral("hit"));
     ClickFind();
     ClickFind(); // not found: cleanup() sees that no hour-glass is left

@@ -21,6 +21,11 @@ TBoundEdit::TBoundEdit(TMessageService& messages, QWidget* parent)
 
 TBoundEdit::~TBoundEdit() = default;
 
+void TBoundEdit::SetDataSource(TDataSource* source) {
+    TDataSource::Bind(Source, source, this, &TBoundEdit::DataSourceNotified,
+                      &TBoundEdit::DataSourceChanged);
+}
+
 void TBoundEdit::DataSourceChanged() {
     FieldIndex = -1;
     if (DataSource() && DataSource()->Active())

@@ -2,23 +2,21 @@
 // A single-line box showing one field of the current record; typing starts an edit and the
 // text goes back into the field when the box is left or the cursor collects pending text.
 
-#include "widgets/records/DataLink.h"
+#include "widgets/records/DataSource.h"
 
 #include <QLineEdit>
 
-class TDataSource;
 class TMessageService;
 
-class TBoundEdit : public QLineEdit, private TDataLink {
+class TBoundEdit : public QLineEdit {
     Q_OBJECT
 public:
     TBoundEdit(TMessageService& messages, QWidget* parent = nullptr);
     ~TBoundEdit() override;
     Q_DISABLE_COPY_MOVE(TBoundEdit)
 
-    using TDataLink::DataSource;
-    using TDataLink::SetDataSource;
-    const QString& DataField() const { return FieldName; }
+    TDataSource* DataSource() const { return Source; }
+    void SetDataSource(TDataSource* source);
     void SetDataField(const QString& fieldName);
 
     // The index of the bound field, -1 while the cursor is closed or the field is missing.
@@ -32,8 +30,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    void DataSourceNotified(TCursorEvent event, int field) override;
-    void DataSourceChanged() override;
+    void DataSourceNotified(TCursorEvent event, int field);
+    void DataSourceChanged();
     void BindField();
     void Reload();
     void UpdateReadOnly();
@@ -43,6 +41,7 @@ private:
     void WriteBack();
 
     TMessageService& Messages;
+    QPointer<TDataSource> Source;
     QString FieldName;
     int FieldIndex = -1;
     bool TextModified = false;

@@ -1,11 +1,7 @@
 #include "widgets/records/DataSource.h"
 
-#include <algorithm>
-
 TDataSource::~TDataSource() {
     SetDataSet(nullptr);
-    for (TDataLink* link : std::vector<TDataLink*>(Links))
-        link->DataSourceDestroyed();
 }
 
 void TDataSource::SetDataSet(TTableCursor* cursor) {
@@ -31,7 +27,7 @@ bool TDataSource::Edit() {
 }
 
 void TDataSource::CollectPending() {
-    NotifyLinks(TCursorEvent::CollectPending, -1);
+    emit Notified(TCursorEvent::CollectPending, -1);
 }
 
 void TDataSource::PostPendingEdit() {
@@ -44,24 +40,9 @@ void TDataSource::PostPendingEdit() {
         Cursor->Cancel();
 }
 
-void TDataSource::AddLink(TDataLink* link) {
-    if (std::find(Links.begin(), Links.end(), link) == Links.end())
-        Links.push_back(link);
-}
-
-void TDataSource::RemoveLink(TDataLink* link) {
-    std::erase(Links, link);
-}
-
-void TDataSource::NotifyLinks(TCursorEvent event, int field) {
-    // A widget's handler may unbind a widget; walk a copy.
-    for (TDataLink* link : std::vector<TDataLink*>(Links))
-        link->DataSourceNotified(event, field);
-}
-
 void TDataSource::CursorNotified(TCursorEvent event, int field) {
     MirroredState = Cursor ? Cursor->State() : TCursorState::Inactive;
-    NotifyLinks(event, field);
+    emit Notified(event, field);
     switch (event) {
     case TCursorEvent::Opened:
     case TCursorEvent::RecordMoved:
@@ -75,6 +56,5 @@ void TDataSource::CursorNotified(TCursorEvent event, int field) {
     case TCursorEvent::CollectPending:
         return;
     }
-    if (OnDataChange)
-        OnDataChange(field);
+    emit DataChange(field);
 }

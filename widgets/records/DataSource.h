@@ -1,26 +1,24 @@
 #pragma once
 // The link between one table cursor and the widgets that show it: mirrors the cursor's state,
-// starts an edit when a bound widget is typed into, and raises OnDataChange after the widgets.
+// starts an edit when a bound widget is typed into, and tells of every change by signals:
+// first to the bound widgets (Notified), then to the windows (DataChange).
 
 #include "catalog/TableCursor.h"
-#include "widgets/records/DataLink.h"
 
-#include <functional>
-#include <vector>
+#include <QObject>
+#include <QPointer>
 
-class TDataSource final : private TCursorListener {
+class TDataSource final : public QObject, private TCursorListener {
+    Q_OBJECT
 public:
     TDataSource() = default;
     ~TDataSource() override;
-    TDataSource(const TDataSource&) = delete;
-    TDataSource& operator=(const TDataSource&) = delete;
+    Q_DISABLE_COPY_MOVE(TDataSource)
 
     TTableCursor* DataSet() const { return Cursor; }
     void SetDataSet(TTableCursor* cursor);
 
     bool AutoEdit = true;
-    // Field is the index of the one field whose value changed, or -1 for none.
-    std::function<void(int field)> OnDataChange;
 
     TCursorState State() const { return MirroredState; }
     bool Active() const { return MirroredState != TCursorState::Inactive; }
@@ -36,14 +34,37 @@ public:
     // closing the cursor afterwards drops nothing typed. A failed post throws and keeps the edit.
     void PostPendingEdit();
 
-    void AddLink(TDataLink* link);
-    void RemoveLink(TDataLink* link);
+    // Binds `widget` to `source` in place of the data source `bound` holds: `notified` hears
+    // every notification, and `changed` runs now and again when the source goes away (with
+    // `bound` already empty).
+    template <typename TWidget>
+    static void Bind(QPointer<TDataSource>& bound, TDataSource* source, TWidget* widget,
+                     void (TWidget::*notified)(TCursorEvent, int), void (TWidget::*changed)());
+
+signals:
+    // Every cursor notification, and CollectPending's request, for the bound widgets. Their
+    // connections are direct: a widget has written its text back when the emission returns.
+    void Notified(TCursorEvent event, int field);
+    // The data-change event, once every bound widget is up to date. Field is the index of the
+    // one field whose value changed, or -1 for none.
+    void DataChange(int field);
 
 private:
     void CursorNotified(TCursorEvent event, int field) override;
-    void NotifyLinks(TCursorEvent event, int field);
 
     TTableCursor* Cursor = nullptr;
     TCursorState MirroredState = TCursorState::Inactive;
-    std::vector<TDataLink*> Links;
 };
+
+template <typename TWidget>
+void TDataSource::Bind(QPointer<TDataSource>& bound, TDataSource* source, TWidget* widget,
+                       void (TWidget::*notified)(TCursorEvent, int), void (TWidget::*changed)()) {
+    if (bound)
+        bound->disconnect(widget);
+    bound = source;
+    if (source) {
+        connect(source, &TDataSource::Notified, widget, notified, Qt::DirectConnection);
+        connect(source, &QObject::destroyed, widget, changed, Qt::DirectConnection);
+    }
+    (widget->*changed)();
+}

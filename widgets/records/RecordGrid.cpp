@@ -70,6 +70,11 @@ TRecordGrid::TRecordGrid(TMessageService& messages, QWidget* parent)
 
 TRecordGrid::~TRecordGrid() = default;
 
+void TRecordGrid::SetDataSource(TDataSource* source) {
+    TDataSource::Bind(Source, source, this, &TRecordGrid::DataSourceNotified,
+                      &TRecordGrid::DataSourceChanged);
+}
+
 void TRecordGrid::DataSourceChanged() {
     DataSourceNotified(Active() ? TCursorEvent::Opened : TCursorEvent::Closed, -1);
 }

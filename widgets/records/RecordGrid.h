@@ -2,7 +2,7 @@
 // A grid of records with one column per field and an in-place editor. It reads only the rows
 // it shows through the cursor, so a table of any size costs what a screenful does.
 
-#include "widgets/records/DataLink.h"
+#include "widgets/records/DataSource.h"
 
 #include <QAbstractScrollArea>
 #include <vector>
@@ -10,7 +10,6 @@
 class QHeaderView;
 class QLineEdit;
 class QStandardItemModel;
-class TDataSource;
 class TMessageService;
 
 struct TGridColumn {
@@ -19,15 +18,15 @@ struct TGridColumn {
     int Width = 64;
 };
 
-class TRecordGrid : public QAbstractScrollArea, private TDataLink {
+class TRecordGrid : public QAbstractScrollArea {
     Q_OBJECT
 public:
     TRecordGrid(TMessageService& messages, QWidget* parent = nullptr);
     ~TRecordGrid() override;
     Q_DISABLE_COPY_MOVE(TRecordGrid)
 
-    using TDataLink::DataSource;
-    using TDataLink::SetDataSource;
+    TDataSource* DataSource() const { return Source; }
+    void SetDataSource(TDataSource* source);
     void SetColumns(const std::vector<TGridColumn>& columns);
     bool ReadOnly = false;
     bool ConfirmDelete = true;
@@ -59,8 +58,8 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    void DataSourceNotified(TCursorEvent event, int field) override;
-    void DataSourceChanged() override;
+    void DataSourceNotified(TCursorEvent event, int field);
+    void DataSourceChanged();
 
     bool Active() const;
     TTableCursor& Cursor() const;
@@ -120,6 +119,7 @@ private:
     void ReportReadFault(const std::exception& error);
 
     TMessageService& Messages;
+    QPointer<TDataSource> Source;
     std::vector<TGridColumn> Columns;
     std::vector<int> ColumnFields; // field index per column, -1 when the table lacks it
     QStandardItemModel* Titles;

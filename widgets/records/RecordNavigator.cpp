@@ -63,6 +63,11 @@ TRecordNavigator::TRecordNavigator(TMessageService& messages, QWidget* parent)
 
 TRecordNavigator::~TRecordNavigator() = default;
 
+void TRecordNavigator::SetDataSource(TDataSource* source) {
+    TDataSource::Bind(Source, source, this, &TRecordNavigator::DataSourceNotified,
+                      &TRecordNavigator::DataSourceChanged);
+}
+
 void TRecordNavigator::DataSourceChanged() {
     UpdateButtons();
 }

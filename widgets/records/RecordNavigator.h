@@ -1,12 +1,11 @@
 #pragma once
 // A bar of ten glyph buttons that move through and edit the records of a data source's cursor.
 
-#include "widgets/records/DataLink.h"
+#include "widgets/records/DataSource.h"
 
 #include <QWidget>
 #include <array>
 
-class TDataSource;
 class TMessageService;
 class TNavigatorButton;
 
@@ -24,15 +23,15 @@ enum TNavigateButton {
 };
 inline constexpr int NavigateButtonCount = nbRefresh + 1;
 
-class TRecordNavigator : public QWidget, private TDataLink {
+class TRecordNavigator : public QWidget {
     Q_OBJECT
 public:
     TRecordNavigator(TMessageService& messages, QWidget* parent = nullptr);
     ~TRecordNavigator() override;
     Q_DISABLE_COPY_MOVE(TRecordNavigator)
 
-    using TDataLink::DataSource;
-    using TDataLink::SetDataSource;
+    TDataSource* DataSource() const { return Source; }
+    void SetDataSource(TDataSource* source);
 
     bool ConfirmDelete = true;
 
@@ -53,13 +52,14 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void DataSourceNotified(TCursorEvent event, int field) override;
-    void DataSourceChanged() override;
+    void DataSourceNotified(TCursorEvent event, int field);
+    void DataSourceChanged();
     void ClickButton(TNavigateButton button);
     void UpdateButtons();
     void SetMark(TNavigateButton button);
 
     TMessageService& Messages;
+    QPointer<TDataSource> Source;
     std::array<TNavigatorButton*, NavigateButtonCount> Buttons{};
     TNavigateButton Mark = nbFirst;
 };

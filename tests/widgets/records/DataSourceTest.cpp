@@ -103,9 +103,7 @@ void DataSourceTest::dataChangeFiresPerTableRow() {
     TDataSource& source = catalog.Source;
     cursor.Open();
     QList<int> recorded;
-    source.OnDataChange = [&](int field) {
-        recorded.append(field);
-    };
+    QObject::connect(&source, &TDataSource::DataChange, [&](int field) { recorded.append(field); });
 
     before(cursor);
     recorded.clear();
@@ -123,9 +121,7 @@ void DataSourceTest::widgetsAreUpToDateWhenTheEventFires() {
     box.SetDataField(QStringLiteral("File"));
     box.SetDataSource(&source);
     QStringList seen;
-    source.OnDataChange = [&](int) {
-        seen.append(box.text());
-    };
+    QObject::connect(&source, &TDataSource::DataChange, [&](int) { seen.append(box.text()); });
 
     cursor.Open();
     cursor.Last();
@@ -146,9 +142,7 @@ void DataSourceTest::typingIntoBoundBoxStartsEditWithOneEvent() {
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
     QList<int> recorded;
-    source.OnDataChange = [&](int field) {
-        recorded.append(field);
-    };
+    QObject::connect(&source, &TDataSource::DataChange, [&](int field) { recorded.append(field); });
 
     QTest::keyClicks(&box, QStringLiteral("abc"));
     QCOMPARE(recorded, QList<int>{NoField});
