@@ -192,8 +192,7 @@ void TFormZandrel::closeEvent(QCloseEvent* event) {
     // program, running without this one. That window comes forward instead.
     if (!isEnabled()) {
         event->ignore();
-        if (ShowInsertData)
-            ShowInsertData();
+        emit InsertDataRequested();
         return;
     }
     if (!RunUserCommand(
@@ -210,17 +209,12 @@ void TFormZandrel::MenuItemExiExitClick() {
 // That window closes the catalog cursor: a modified row is posted first, and a post that
 // fails keeps the window from opening.
 void TFormZandrel::MenuItemDataInsertClick() {
-    if (!ShowInsertData)
-        return;
     DataSourceData.PostPendingEdit();
-    ShowInsertData();
+    emit InsertDataRequested();
 }
 
-// A menu handler like the others in the menu's table, whose entries are non-const members.
-// NOLINTNEXTLINE(readability-make-member-function-const)
 void TFormZandrel::MenuItemDataFindClick() {
-    if (ShowFind)
-        ShowFind();
+    emit FindRequested();
 }
 
 void TFormZandrel::MenuItemHelpTopicsClick() {

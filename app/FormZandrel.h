@@ -6,7 +6,6 @@
 #include "widgets/records/DataSource.h"
 
 #include <QMainWindow>
-#include <functional>
 
 class QLabel;
 class TMessageService;
@@ -22,10 +21,6 @@ public:
     TTableCursor TableData{QStringLiteral("TableData")};
     TDataSource DataSourceData;
 
-    // Shown by "Data" / "Insert" and "Data" / "Find"; empty until those windows exist.
-    std::function<void()> ShowInsertData;
-    std::function<void()> ShowFind;
-
     void FormCreate();
     void FormClose();
     void MenuItemExiExitClick();
@@ -37,6 +32,13 @@ public:
     // Makes the row `rowId` the current row and brings the window forward: where another
     // window (a search, the discs) sends the user. Throws, saying why, when it cannot.
     void ShowRow(qint64 rowId);
+
+signals:
+    // "Data" / "Insert", once a pending edit is posted, and a close while this window is
+    // greyed: the insert-data window shows or comes forward.
+    void InsertDataRequested();
+    // "Data" / "Find": the find window shows.
+    void FindRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -34,19 +34,12 @@ int main(int argc, char* argv[]) {
     // Created first, so it is the main window; its creation opens the catalog.
     TFormZandrel FormZandrel(messages, TablePathIn(tableFolder, CatalogTableFileName));
     // Made once and kept hidden; its creation opens the staging table.
-    TFormInsertData insertData(messages, files, TablePathIn(tableFolder, StagingTableFileName),
-                               FormZandrel, FormZandrel.TableData);
-    FormInsertData = &insertData;
-    FormZandrel.ShowInsertData = [] {
-        FormInsertData->show();
-        FormInsertData->raise();
-        FormInsertData->activateWindow();
-    };
-    TFormFind findWindow(messages, FormZandrel.DataSourceData, &FormZandrel);
-    FormFind = &findWindow;
-    FormZandrel.ShowFind = [] {
-        FormFind->Show();
-    };
+    TFormInsertData FormInsertData(messages, files, TablePathIn(tableFolder, StagingTableFileName),
+                                   FormZandrel, FormZandrel.TableData);
+    QObject::connect(&FormZandrel, &TFormZandrel::InsertDataRequested, &FormInsertData,
+                     &TFormInsertData::Show);
+    TFormFind FormFind(messages, FormZandrel.DataSourceData, &FormZandrel);
+    QObject::connect(&FormZandrel, &TFormZandrel::FindRequested, &FormFind, &TFormFind::Show);
     FormZandrel.show();
     return TZandrelApplication::exec();
 }

@@ -14,8 +14,6 @@
 #include <QRadioButton>
 #include <QScopeGuard>
 
-TFormFind* FormFind = nullptr;
-
 namespace {
 const QColor Navy(0x00, 0x00, 0x80);
 const QString FindCaption = QStringLiteral("Find");
@@ -73,10 +71,7 @@ TFormFind::TFormFind(TMessageService& messages, TDataSource& mainSource, QWidget
     setTabOrder(ButtonFind, RadioGroupOptions);
 }
 
-TFormFind::~TFormFind() {
-    if (FormFind == this)
-        FormFind = nullptr;
-}
+TFormFind::~TFormFind() = default;
 
 void TFormFind::CreateBoxes() {
     struct TBox {

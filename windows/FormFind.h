@@ -63,5 +63,3 @@ private:
     QRadioButton* EntireScope = nullptr;
     bool Placed = false;
 };
-
-extern TFormFind* FormFind;

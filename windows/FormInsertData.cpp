@@ -25,8 +25,6 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-TFormInsertData* FormInsertData = nullptr;
-
 namespace {
 // The stored size is the whole window with a Windows frame (4 px borders, 19 px caption).
 constexpr QSize InsideSize(697 - 2 * 4, 535 - 2 * 4 - 19);
@@ -123,10 +121,7 @@ TFormInsertData::TFormInsertData(TMessageService& messages, TFileSystem& files, 
     RunUserCommand(Messages, [this] { FormCreate(); });
 }
 
-TFormInsertData::~TFormInsertData() {
-    if (FormInsertData == this)
-        FormInsertData = nullptr;
-}
+TFormInsertData::~TFormInsertData() = default;
 
 QWidget* TFormInsertData::CreatePanelDirectory() {
     QFrame* panel = RaisedPanel("PanelDirectory", PanelDirectoryHeight);
@@ -218,6 +213,12 @@ void TFormInsertData::FormCreate() {
     TableSelectedData.Close();
     TableSelectedData.SetTableName(StagingPath);
     TableSelectedData.Open();
+}
+
+void TFormInsertData::Show() {
+    show();
+    raise();
+    activateWindow();
 }
 
 void TFormInsertData::FormShow() {

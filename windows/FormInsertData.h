@@ -42,6 +42,9 @@ public:
     TDataSource DataSourceToExportData;
     TTreeScanner TreeScannerSelect;
 
+    // Shows the window, or brings it forward when it shows already.
+    void Show();
+
     void FormCreate();
     void FormShow();
     void FormHide();
@@ -110,5 +113,3 @@ private:
     qint64 RowsInBatch = 0;
     bool HideAfterScan = false;
 };
-
-extern TFormInsertData* FormInsertData;

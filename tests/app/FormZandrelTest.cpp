@@ -383,12 +383,10 @@ void FormZandrelTest::insertAndFindCallTheirWindowsOnceThereAreAny() {
     Start(1);
     QStringList shown;
     Child<QAction>("MenuItemDataInsert")->trigger(); // no window yet: nothing happens
-    Form->ShowInsertData = [&] {
-        shown.append(QStringLiteral("insert"));
-    };
-    Form->ShowFind = [&] {
-        shown.append(QStringLiteral("find"));
-    };
+    QObject::connect(Form.get(), &TFormZandrel::InsertDataRequested,
+                     [&] { shown.append(QStringLiteral("insert")); });
+    QObject::connect(Form.get(), &TFormZandrel::FindRequested,
+                     [&] { shown.append(QStringLiteral("find")); });
     QTest::keyClick(Form.get(), Qt::Key_I, Qt::ControlModifier);
     QTest::keyClick(Form.get(), Qt::Key_F, Qt::ControlModifier);
     QCOMPARE(shown, (QStringList{"insert", "find"}));
@@ -398,12 +396,12 @@ void FormZandrelTest::insertPostsAPendingEditBeforeTheWindowShows() {
     Start(3);
     TypeInto(Child<QLineEdit>("DBEditComents"), QStringLiteral("typed"));
     QString stored;
-    Form->ShowInsertData = [&] {
+    QObject::connect(Form.get(), &TFormZandrel::InsertDataRequested, [&] {
         TTableCursor check(QStringLiteral("Check"));
         check.SetTableName(Fixture->Path);
         check.Open();
         stored = check.FieldText(Coments);
-    };
+    });
     QTest::keyClick(Form.get(), Qt::Key_I, Qt::ControlModifier);
     QCOMPARE(stored, QStringLiteral("typed"));
     QCOMPARE(Form->TableData.State(), TCursorState::Browse);
@@ -438,9 +436,8 @@ void FormZandrelTest::rowsInsertedShowOnTheMainWindow() {
     files.SetCurrentFolder(QStringLiteral("D:\\"));
     TTableFixture staging;
     TFormInsertData insertData(Messages, files, staging.Path, *Form, Form->TableData);
-    Form->ShowInsertData = [&] {
-        insertData.show();
-    };
+    QObject::connect(Form.get(), &TFormZandrel::InsertDataRequested, &insertData,
+                     &TFormInsertData::Show);
     QTest::keyClick(Form.get(), Qt::Key_I, Qt::ControlModifier);
     QVERIFY(QTest::qWaitForWindowExposed(&insertData));
     QVERIFY(!Form->isEnabled());
@@ -510,15 +507,15 @@ void FormZandrelTest::anErrorOfACommandShowsOneBoxFromItsHandler_data() {
     // The pending row is posted before the insert-data window may close the cursor: its
     // refusal is the error, and the window is not reached.
     QTest::newRow("menu Insert, pending row refused") << TCommand([](TFormZandrel& form) {
-        form.ShowInsertData = [] {
+        QObject::connect(&form, &TFormZandrel::InsertDataRequested, [] {
             throw TDataError(QStringLiteral("SelectedData.db: Table does not exist"));
-        };
+        });
         QTest::keyClick(&form, Qt::Key_I, Qt::ControlModifier);
     }) << "row refused by the test";
     QTest::newRow("menu command, folder error") << TCommand([](TFormZandrel& form) {
-        form.ShowFind = [] {
+        QObject::connect(&form, &TFormZandrel::FindRequested, [] {
             throw TFileSystemError(TFileSystemError::NotReady, QStringLiteral("E:\\"));
-        };
+        });
         QTest::keyClick(&form, Qt::Key_F, Qt::ControlModifier);
     }) << "I/O error 21: E:\\.";
 }

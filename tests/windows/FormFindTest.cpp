@@ -117,9 +117,7 @@ void FormFindTest::Start(const QList<QStringList>& rows, bool refusing) {
     }
     Main = std::make_unique<TFormZandrel>(Messages, Fixture->Path);
     Find = std::make_unique<TFormFind>(Messages, Main->DataSourceData, Main.get());
-    Main->ShowFind = [this] {
-        Find->Show();
-    };
+    QObject::connect(Main.get(), &TFormZandrel::FindRequested, Find.get(), &TFormFind::Show);
     Main->show();
     QVERIFY(QTest::qWaitForWindowExposed(Main.get()));
     QTest::keyClick(Main.get(), Qt::Key_F, Qt::ControlModifier);
