@@ -106,6 +106,7 @@ private:
     void ClickCell(const QMouseEvent& event);
     void ClickOutsideCells();
 
+    // The view (RecordGridView.cpp): the window of shown rows, geometry, scroll bars, painting.
     void SyncWindow();
     void UpdateScrollBars();
     void UpdateGeometries();
