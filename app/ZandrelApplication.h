@@ -1,5 +1,5 @@
 #pragma once
-// The application object: its title, help file name and icon, and the last resort for an error that
+// The application object: its title and icon, and the last resort for an error that
 // escapes an event handler: the error box, then the event loop goes on. Handlers of the user's
 // commands catch their own errors (widgets/UserCommand.h), so nothing should get this far.
 
@@ -10,20 +10,15 @@ class TMessageService;
 class TZandrelApplication : public QApplication {
     Q_OBJECT
     Q_PROPERTY(QString Title READ Title WRITE SetTitle)
-    Q_PROPERTY(QString HelpFile READ HelpFile WRITE SetHelpFile)
 public:
     TZandrelApplication(int& argc, char** argv, TMessageService& messages);
 
     // The caption of every message and error box.
     QString Title() const { return applicationName(); }
     void SetTitle(const QString& title) { setApplicationName(title); }
-    // Kept for completeness: no widget has a help context and nothing opens the file.
-    const QString& HelpFile() const { return HelpFileName; }
-    void SetHelpFile(const QString& name) { HelpFileName = name; }
 
     bool notify(QObject* receiver, QEvent* event) override;
 
 private:
     TMessageService& Messages;
-    QString HelpFileName;
 };

@@ -20,7 +20,6 @@ int main(int argc, char* argv[]) {
     TZandrelApplication::setApplicationName(QStringLiteral("zandrel"));
     const QString userDataFolder =
         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    application.SetHelpFile(QStringLiteral("Help.hlp"));
     application.SetTitle(QStringLiteral("Zandrel - By Qorvin\u00ae"));
     QString tableFolder;
     try {

@@ -25,8 +25,6 @@ public:
     // entry the catalogue cannot hold (left out); may stay empty.
     std::function<void(const TScanProblem&)> OnProblem;
 
-    QString Name;
-    qintptr Tag = 0;
     QString InitialDirectory;
     QString FileMask;
     bool ContinueSearch = false;

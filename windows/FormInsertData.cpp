@@ -83,7 +83,6 @@ TFormInsertData::TFormInsertData(TMessageService& messages, TFileSystem& files, 
     DataSourceToExportSelect.SetDataSet(&TableToExportSelect);
     DataSourceToExportData.SetDataSet(&TableToExportData);
 
-    TreeScannerSelect.Name = QStringLiteral("TreeScannerSelect");
     TreeScannerSelect.FileMask = QStringLiteral("*.*");
     TreeScannerSelect.OnDirectoryFound = [this](TTreeScanner& sender) {
         TreeScannerSelectDirectoryFound(sender);
