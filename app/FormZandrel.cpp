@@ -8,7 +8,7 @@
 #include "widgets/records/BoundEdit.h"
 #include "widgets/records/RecordGrid.h"
 #include "widgets/records/RecordNavigator.h"
-#include "windows/FormParts.h"
+#include "windows/WindowPieces.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -12,7 +12,7 @@
 #include "widgets/pickers/FolderList.h"
 #include "widgets/records/RecordGrid.h"
 #include "widgets/records/RecordNavigator.h"
-#include "windows/FormParts.h"
+#include "windows/WindowPieces.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "windows/FormParts.h"
+#include "windows/WindowPieces.h"
 
 #include "catalog/TableCursor.h"
 
