@@ -190,11 +190,12 @@ QWidget* TFormInsertData::CreatePanelDirectory() {
     connect(ButtonBack, &QPushButton::clicked, this, command(&TFormInsertData::ButtonBackClick));
     connect(CheckBoxSubDir, &QCheckBox::clicked, this,
             command(&TFormInsertData::CheckBoxSubDirClick));
-    // The pickers emit these inside their own error boundary.
+    // Each handler is a boundary of its own, so no error unwinds through Qt's signal frames.
     connect(DriveComboBoxDirectory, &TDriveSelector::Change, this,
-            &TFormInsertData::DriveComboBoxDirectoryChange);
-    connect(FileListBoxDirectory, &TFileList::KeyPress, this,
-            &TFormInsertData::FileListBoxDirectoryKeyPress);
+            command(&TFormInsertData::DriveComboBoxDirectoryChange));
+    connect(FileListBoxDirectory, &TFileList::KeyPress, this, [this](QChar key) {
+        RunUserCommand(Messages, [this, key] { FileListBoxDirectoryKeyPress(key); });
+    });
     connect(FileListBoxDirectory, &TFileList::DblClick, ButtonSelectData, &QPushButton::click);
     return panel;
 }
