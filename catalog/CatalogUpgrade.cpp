@@ -77,9 +77,9 @@ public:
     sqlite3* Handle() const { return Connection.get(); }
 
     [[noreturn]] void Fail() const {
-        throw TDataError(QStringLiteral("The catalogue cannot be prepared for searching: %1.\n"
-                                        "File: %2")
-                             .arg(QString::fromUtf8(sqlite3_errmsg(Connection.get())), Path));
+        throw TDataError(QStringLiteral("The catalogue cannot be prepared for searching: %1.")
+                             .arg(QString::fromUtf8(sqlite3_errmsg(Connection.get()))),
+                         TDataError::TSubject::File, Path);
     }
 
 private:
@@ -135,7 +135,7 @@ bool FillIndex(TUpgradeConnection& connection, const TUpgradeProgress& progress)
 
 bool CatalogNeedsUpgrade(const QString& path) {
     // What is not a writable catalogue is left to the cursor, which says what is wrong.
-    if (!QFileInfo(path).isFile() || !WriteAccessOf(path).ReadOnlyReason.isEmpty())
+    if (!QFileInfo(path).isFile() || WriteAccessOf(path).ReadOnlyReason)
         return false;
     TUpgradeConnection connection(path, SQLITE_OPEN_READONLY);
     return connection.Value("SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND "

@@ -95,8 +95,8 @@ void TTableCursor::SetActive(bool active) {
 
 void TTableCursor::EmptyTable() {
     if (TTableFile::InUse(FileName))
-        throw TDataError(QStringLiteral("The table cannot be emptied while it is open.\nFile: %1")
-                             .arg(FileName));
+        throw TDataError(QStringLiteral("The table cannot be emptied while it is open."),
+                         TDataError::TSubject::File, FileName);
     TTableFile::Open(FileName)->DeleteAllRows();
 }
 

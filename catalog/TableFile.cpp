@@ -29,10 +29,6 @@ QString RegistryKey(const QString& path) {
     return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
 }
 
-QString FileMessage(const QString& text, const QString& path) {
-    return QStringLiteral("%1\nFile: %2").arg(text, path);
-}
-
 // The device and inode the path names now; none when it names nothing.
 bool IdentityOf(const QString& path, quint64& device, quint64& inode) {
     struct stat info {};
@@ -114,7 +110,7 @@ std::shared_ptr<TTableFile> TTableFile::Open(const QString& path) {
         // The file now at the path waits until they close it: both would take the log
         // files beside the path for their own, and the one would read the other's rows.
         if (QFileInfo::exists(path))
-            throw TDataError(FileMessage(ReplacedWhileOpenText, path));
+            throw TDataError(ReplacedWhileOpenText, TDataError::TSubject::File, path);
     }
     std::shared_ptr<TTableFile> file(new TTableFile(path));
     file->Connect();
@@ -146,18 +142,18 @@ void TTableFile::Connect() {
                                            unsigned(result)));
     const QFileInfo info(FilePath);
     if (!info.exists())
-        throw TDataError(FileMessage(QStringLiteral("Table does not exist."), FilePath));
+        Fail(QStringLiteral("Table does not exist."));
     if (!info.isFile())
-        throw TDataError(
-            FileMessage(QStringLiteral("The path is a folder, not a table file."), FilePath));
+        Fail(QStringLiteral("The path is a folder, not a table file."));
 
     const QString uri = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded);
     const TWriteAccess access = WriteAccessOf(FilePath);
-    ReadOnlyReason = access.ReadOnlyReason;
+    if (access.ReadOnlyReason)
+        ReadOnlyReason.emplace(*access.ReadOnlyReason);
     // A file on a medium nobody can write cannot change: it is read as it stands, without
     // the log's shared-memory file that could not be made there.
     Immutable = access.ReadOnlyMedium;
-    if (ReadOnlyReason.isEmpty()) {
+    if (!ReadOnlyReason) {
         OpenConnection(uri, SQLITE_OPEN_READWRITE);
     } else if (Immutable) {
         OpenConnection(uri + QStringLiteral("?immutable=1"), SQLITE_OPEN_READONLY);
@@ -187,7 +183,7 @@ bool TTableFile::PathNamesOpenedFile() const {
 // that replaced it when the log is written back.
 void TTableFile::RequireOpenedFile() const {
     if (!PathNamesOpenedFile())
-        FailWith(MovedText);
+        Fail(MovedText);
 }
 
 void TTableFile::OpenConnection(const QString& uri, int flags) {
@@ -238,12 +234,12 @@ void TTableFile::ReadSchema() {
     if ((result = kind.Step()) != SQLITE_ROW) {
         if (result != SQLITE_DONE)
             Fail(result);
-        FailWith(QStringLiteral("The file holds no catalog table (no table 'records')."));
+        Fail(QStringLiteral("The file holds no catalog table (no table 'records')."));
     }
     if (kind.ColumnText(0) != QLatin1String("table"))
-        FailWith(QStringLiteral("The catalog 'records' is a %1, not a table: its rows cannot be "
-                                "kept apart.")
-                     .arg(kind.ColumnText(0)));
+        Fail(QStringLiteral("The catalog 'records' is a %1, not a table: its rows cannot be "
+                            "kept apart.")
+                 .arg(kind.ColumnText(0)));
 
     TSqliteStatement columns;
     if ((result = columns.Prepare(Connection, "PRAGMA table_info(records)")) != SQLITE_OK)
@@ -256,8 +252,8 @@ void TTableFile::ReadSchema() {
             columns.ColumnText(2).compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0 &&
             columns.ColumnInt64(5) == 1;
         if (name.compare(QLatin1String("rowid"), Qt::CaseInsensitive) == 0 && !rowNumberKey)
-            FailWith(QStringLiteral("The catalog table has a column of its own named 'rowid': "
-                                    "its rows cannot be told apart."));
+            Fail(QStringLiteral("The catalog table has a column of its own named 'rowid': "
+                                "its rows cannot be told apart."));
         for (int field = 0; field < CatalogFieldCount; ++field) {
             if (name.compare(QLatin1String(CatalogFieldNames[size_t(field)]),
                              Qt::CaseInsensitive) == 0) {
@@ -270,8 +266,8 @@ void TTableFile::ReadSchema() {
         Fail(result);
     TSqliteStatement rowNumbers;
     if (rowNumbers.Prepare(Connection, "SELECT rowid FROM records LIMIT 0") != SQLITE_OK)
-        FailWith(QStringLiteral("The catalog table has no row numbers (it was made without "
-                                "rowid): its rows cannot be told apart."));
+        Fail(QStringLiteral("The catalog table has no row numbers (it was made without "
+                            "rowid): its rows cannot be told apart."));
 }
 
 QString TTableFile::MissingField() const {
@@ -293,7 +289,7 @@ void TTableFile::NoticeOtherWriters() {
         SchemaSound = false;
         ReadSchema();
         if (const QString missing = MissingField(); !missing.isEmpty())
-            FailWith(QStringLiteral("Field '%1' not found").arg(missing));
+            Fail(QStringLiteral("Field '%1' not found").arg(missing));
         SchemaSound = true;
     }
     LastDataVersion = version;
@@ -432,9 +428,9 @@ qint64 TTableFile::FirstRowContaining(int field, const QString& text, qint64 fro
 
 std::shared_ptr<const TStoredRow> TTableFile::Row(qint64 recordNumber) {
     if (recordNumber < 1 || recordNumber > RowMap.Count())
-        FailWith(QStringLiteral("Record %1 is outside the table's %2 rows.")
-                     .arg(recordNumber)
-                     .arg(RowMap.Count()));
+        Fail(QStringLiteral("Record %1 is outside the table's %2 rows.")
+                 .arg(recordNumber)
+                 .arg(RowMap.Count()));
     const TBlock* found = nullptr;
     for (const TBlock& block : Blocks)
         if (recordNumber >= block.FirstRecord && recordNumber < block.FirstRecord + block.Size())
@@ -459,13 +455,13 @@ void TTableFile::ReadBlock(qint64 firstRecord) {
         const qint64 version = DataVersion();
         const bool committed = version != LastDataVersion;
         if (!committed && !Damage.isEmpty())
-            FailWith(Damage);
+            Fail(Damage);
         ReadRowMap();
         if (!committed && firstRecord <= RowMap.Count() && !ReadRowsAsMapped(firstRecord, read) &&
             DataVersion() == version)
-            FailWith(DamageFound());
-        FailWith(QStringLiteral("Another program changed the table while it was read; try "
-                                "again."));
+            Fail(DamageFound());
+        Fail(QStringLiteral("Another program changed the table while it was read; try "
+                            "again."));
     }
     TBlock& block = Blocks[NextBlock];
     block.FirstRecord = firstRecord;
@@ -560,16 +556,15 @@ QString TTableFile::DamageFound() {
 template <typename Write> void TTableFile::WriteInTransaction(Write&& write) {
     if (Bulk == TBulk::Aborted)
         throw TDataError(QStringLiteral("The rows of this bulk work were not stored, nor is "
-                                        "anything after them: ") +
-                             BulkAbortCause,
-                         BulkAbortCause);
+                                        "anything after them: "),
+                         *BulkAbortCause);
     if (Bulk == TBulk::Open) {
         try {
             write();
         } catch (const TDataError& error) {
             // All or none: the engine may already have rolled the whole work back (a full
             // disk), and nothing after a failure may be committed on its own.
-            AbortBulk(error.Text);
+            AbortBulk(error);
             throw;
         }
         return;
@@ -634,9 +629,9 @@ void TTableFile::StepOnRowAsSeen(TSqliteStatement& statement, int first, const T
     }
     StepWrite(statement);
     if (sqlite3_changes(Connection) == 0)
-        FailWith(QStringLiteral("The row was deleted or changed by another program or window "
-                                "since it was read, so %1")
-                     .arg(notDone));
+        Fail(QStringLiteral("The row was deleted or changed by another program or window "
+                            "since it was read, so %1")
+                 .arg(notDone));
 }
 
 TStoredRow TTableFile::UpdateRow(const TStoredRow& seen, const TFieldValues& values) {
@@ -703,7 +698,7 @@ void TTableFile::DeleteAllRows() {
 
 qint64 TTableFile::AppendRowsOf(const QString& source) {
     if (Bulk != TBulk::None)
-        FailWith(QStringLiteral("Rows of another table cannot be appended inside bulk work."));
+        Fail(QStringLiteral("Rows of another table cannot be appended inside bulk work."));
     TSqliteStatement attach;
     if (const int result = attach.Prepare(Connection, "ATTACH DATABASE ?1 AS source");
         result != SQLITE_OK)
@@ -714,7 +709,7 @@ qint64 TTableFile::AppendRowsOf(const QString& source) {
                                  "?mode=ro";
     attach.BindText(1, sourceUri);
     if (const int result = attach.Step(); result != SQLITE_DONE) {
-        throw TDataError(FileMessage(EngineText(result, Connection), source));
+        throw TDataError(EngineText(result, Connection), TDataError::TSubject::File, source);
     }
     // Each value is cut as a cursor cuts it: to the field's size in characters.
     QByteArray values;
@@ -782,25 +777,24 @@ void TTableFile::CommitBulk() {
                  result != SQLITE_OK)
             cause = EngineText(result, Connection);
         if (!cause.isEmpty())
-            AbortBulk(FileMessage(cause, FilePath));
+            AbortBulk(TDataError(cause, TDataError::TSubject::File, FilePath));
     }
     if (Bulk == TBulk::Aborted)
-        throw TDataError(QStringLiteral("Nothing of this bulk work was stored: ") + BulkAbortCause,
-                         BulkAbortCause);
+        throw TDataError(QStringLiteral("Nothing of this bulk work was stored: "), *BulkAbortCause);
     Bulk = TBulk::None;
 }
 
-void TTableFile::AbortBulk(const QString& cause) {
+void TTableFile::AbortBulk(const TDataError& cause) {
     sqlite3_exec(Connection, "ROLLBACK", nullptr, nullptr, nullptr);
     Bulk = TBulk::Aborted;
-    BulkAbortCause = cause;
+    BulkAbortCause.emplace(cause);
     ReadRowMap();
 }
 
 void TTableFile::RollbackBulk() {
     const bool open = Bulk == TBulk::Open;
     Bulk = TBulk::None;
-    BulkAbortCause.clear();
+    BulkAbortCause.reset();
     if (!open)
         return;
     sqlite3_exec(Connection, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -828,11 +822,11 @@ void TTableFile::StepWrite(TSqliteStatement& statement) {
 }
 
 void TTableFile::Fail(int resultCode) const {
-    if ((resultCode & 0xff) == SQLITE_READONLY && ReadOnly())
-        throw TDataError(ReadOnlyReason);
-    FailWith(EngineText(resultCode, Connection));
+    if ((resultCode & 0xff) == SQLITE_READONLY && ReadOnlyReason)
+        throw TDataError(*ReadOnlyReason);
+    Fail(EngineText(resultCode, Connection));
 }
 
-void TTableFile::FailWith(const QString& text) const {
-    throw TDataError(FileMessage(text, FilePath));
+void TTableFile::Fail(const QString& what) const {
+    throw TDataError(what, TDataError::TSubject::File, FilePath);
 }

@@ -11,7 +11,8 @@
 
 void MakeTableFile(const QString& path) {
     if (QFileInfo::exists(path))
-        throw TDataError(QStringLiteral("The table file already exists.\nFile: %1").arg(path));
+        throw TDataError(QStringLiteral("The table file already exists."),
+                         TDataError::TSubject::File, path);
     sqlite3* connection = nullptr;
     int result = sqlite3_open_v2(path.toUtf8().constData(), &connection,
                                  SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
@@ -29,16 +30,17 @@ void MakeTableFile(const QString& path) {
     const QString engineMessage = QString::fromUtf8(sqlite3_errmsg(connection));
     sqlite3_close(connection);
     if (result != SQLITE_OK)
-        throw TDataError(QStringLiteral("The table file cannot be made: %1.\nFile: %2")
-                             .arg(engineMessage, path));
+        throw TDataError(QStringLiteral("The table file cannot be made: %1.").arg(engineMessage),
+                         TDataError::TSubject::File, path);
 }
 
 void MakeMissingTableFiles(const QString& folder) {
     std::error_code error;
     std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), error);
     if (error)
-        throw TDataError(QStringLiteral("The table folder cannot be made: %1.\nFolder: %2")
-                             .arg(QString::fromStdString(error.message()), folder));
+        throw TDataError(QStringLiteral("The table folder cannot be made: %1.")
+                             .arg(QString::fromStdString(error.message())),
+                         TDataError::TSubject::Folder, folder);
     for (const QString& name : {CatalogTableFileName, StagingTableFileName}) {
         const QString path = TablePathIn(folder, name);
         if (QFileInfo::exists(path))

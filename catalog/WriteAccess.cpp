@@ -20,40 +20,42 @@ bool OnReadOnlyMedium(const QString& folder) {
            (medium.f_flag & ST_RDONLY);
 }
 
-QString ReadOnlyReason(const QFileInfo& info, const TWriteAccess& access) {
+std::optional<TDataError> ReadOnlyReason(const QFileInfo& info, bool readOnlyMedium,
+                                         bool folderWritable) {
     const QString path = info.filePath();
-    const QString cannotStore = QStringLiteral("the row cannot be stored.\nFile: %1");
-    if (access.ReadOnlyMedium)
-        return QStringLiteral("The table is on a medium that cannot be written (a disc or a "
-                              "read-only mount): ") +
-               cannotStore.arg(path);
+    const QString cannotStore = QStringLiteral("the row cannot be stored.");
+    if (readOnlyMedium)
+        return TDataError(QStringLiteral("The table is on a medium that cannot be written (a disc "
+                                         "or a read-only mount): ") +
+                              cannotStore,
+                          TDataError::TSubject::File, path);
     // The permission bits decide for the file itself, so a read-only file browses the same
     // way for root.
     const auto writable =
         QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     if (!(info.permissions() & writable) || !Writable(path))
-        return QStringLiteral("Table is read-only: ") + cannotStore.arg(path);
-    if (!access.FolderWritable)
-        return QStringLiteral("The folder holding the table cannot be written: the row cannot "
-                              "be stored.\nFolder: %1")
-            .arg(QDir::toNativeSeparators(info.absolutePath()));
+        return TDataError(QStringLiteral("Table is read-only: ") + cannotStore,
+                          TDataError::TSubject::File, path);
+    if (!folderWritable)
+        return TDataError(
+            QStringLiteral("The folder holding the table cannot be written: ") + cannotStore,
+            TDataError::TSubject::Folder, QDir::toNativeSeparators(info.absolutePath()));
     for (const char* suffix : {"-wal", "-shm"}) {
         const QString companion = path + QLatin1String(suffix);
         if (QFileInfo::exists(companion) && !Writable(companion))
-            return QStringLiteral("The table's log file belongs to another user and cannot be "
-                                  "written: ") +
-                   cannotStore.arg(companion);
+            return TDataError(QStringLiteral("The table's log file belongs to another user and "
+                                             "cannot be written: ") +
+                                  cannotStore,
+                              TDataError::TSubject::File, companion);
     }
-    return {};
+    return std::nullopt;
 }
 
 } // namespace
 
 TWriteAccess WriteAccessOf(const QString& path) {
     const QFileInfo info(path);
-    TWriteAccess access;
-    access.ReadOnlyMedium = OnReadOnlyMedium(info.absolutePath());
-    access.FolderWritable = Writable(info.absolutePath());
-    access.ReadOnlyReason = ReadOnlyReason(info, access);
-    return access;
+    const bool readOnlyMedium = OnReadOnlyMedium(info.absolutePath());
+    const bool folderWritable = Writable(info.absolutePath());
+    return {ReadOnlyReason(info, readOnlyMedium, folderWritable), readOnlyMedium, folderWritable};
 }
