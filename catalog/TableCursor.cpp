@@ -252,7 +252,8 @@ qint64 TTableCursor::RecordCount() const {
 
 int TTableCursor::FieldIndex(const QString& name) const {
     for (int field = 0; field < CatalogFieldCount; ++field)
-        if (name.compare(QLatin1String(CatalogFieldNames[size_t(field)]), Qt::CaseInsensitive) == 0)
+        if (name.compare(QLatin1String(CatalogFields[size_t(field)].Name), Qt::CaseInsensitive) ==
+            0)
             return field;
     return -1;
 }

@@ -1,6 +1,7 @@
 #include "catalog/TableFile.h"
 
 #include "catalog/DataError.h"
+#include "catalog/FieldSql.h"
 #include "catalog/WriteAccess.h"
 
 #include <QFileInfo>
@@ -255,7 +256,7 @@ void TTableFile::ReadSchema() {
             Fail(QStringLiteral("The catalog table has a column of its own named 'rowid': "
                                 "its rows cannot be told apart."));
         for (int field = 0; field < CatalogFieldCount; ++field) {
-            if (name.compare(QLatin1String(CatalogFieldNames[size_t(field)]),
+            if (name.compare(QLatin1String(CatalogFields[size_t(field)].Name),
                              Qt::CaseInsensitive) == 0) {
                 FieldPresent[size_t(field)] = true;
                 FieldSizes[size_t(field)] = DeclaredSize(columns.ColumnText(2));
@@ -273,7 +274,7 @@ void TTableFile::ReadSchema() {
 QString TTableFile::MissingField() const {
     for (int field = 0; field < CatalogFieldCount; ++field)
         if (!FieldPresent[size_t(field)])
-            return QString::fromLatin1(CatalogFieldNames[size_t(field)]);
+            return QString::fromLatin1(CatalogFields[size_t(field)].Name);
     return {};
 }
 
@@ -408,9 +409,8 @@ qint64 TTableFile::FirstRowContaining(int field, const QString& text, qint64 fro
     for (QChar& character : folded)
         if (character >= u'a' && character <= u'z')
             character = QChar(character.unicode() - u'a' + u'A');
-    const QByteArray sql = QByteArray("SELECT rowid FROM records WHERE rowid >= ?1 AND "
-                                      "contains_folded(\"") +
-                           CatalogFieldNames[size_t(field)] + "\", ?2) ORDER BY rowid LIMIT 1";
+    const QByteArray sql = "SELECT rowid FROM records WHERE rowid >= ?1 AND contains_folded(" +
+                           QuotedField(field) + ", ?2) ORDER BY rowid LIMIT 1";
     TSqliteStatement query;
     int result = query.Prepare(Connection, sql.constData());
     if (result != SQLITE_OK)
@@ -482,10 +482,13 @@ bool TTableFile::ReadRowsAsMapped(qint64 firstRecord, std::vector<TStoredRow>& r
     const bool backward =
         !fromRowId && !RowMap.Knows(firstRecord) && firstRecord + rows - 1 == RowMap.Count();
     TSqliteStatement& query = backward ? BackwardBlockQuery : BlockQuery;
-    PrepareOnce(BlockQuery, "SELECT rowid, \"Label\", \"Directory\", \"File\", \"Coments\" "
-                            "FROM records WHERE rowid >= ?1 ORDER BY rowid LIMIT ?2");
-    PrepareOnce(BackwardBlockQuery, "SELECT rowid, \"Label\", \"Directory\", \"File\", \"Coments\" "
-                                    "FROM records WHERE rowid <= ?1 ORDER BY rowid DESC LIMIT ?2");
+    static const QByteArray forwardSql =
+        "SELECT rowid, " + FieldList() + " FROM records WHERE rowid >= ?1 ORDER BY rowid LIMIT ?2";
+    static const QByteArray backwardSql = "SELECT rowid, " + FieldList() +
+                                          " FROM records WHERE rowid <= ?1 ORDER BY rowid DESC "
+                                          "LIMIT ?2";
+    PrepareOnce(BlockQuery, forwardSql.constData());
+    PrepareOnce(BackwardBlockQuery, backwardSql.constData());
     query.BindInt64(1, backward    ? RowMap.RowIdAt(RowMap.Count())
                        : fromRowId ? fromRowId
                                    : RowIdAt(firstRecord));
@@ -582,8 +585,9 @@ template <typename Write> void TTableFile::WriteInTransaction(Write&& write) {
 }
 
 TStoredRow TTableFile::InsertRow(const TFieldValues& values) {
-    PrepareOnce(InsertStatement, "INSERT INTO records (\"Label\", \"Directory\", \"File\", "
-                                 "\"Coments\") VALUES (?1, ?2, ?3, ?4)");
+    static const QByteArray sql =
+        "INSERT INTO records (" + FieldList() + ") VALUES (" + FieldParameters() + ")";
+    PrepareOnce(InsertStatement, sql.constData());
     TStoredRow row{0, values, {}};
     WriteInTransaction([&] {
         std::array<QByteArray, CatalogFieldCount> utf8;
@@ -610,8 +614,7 @@ TStoredRow TTableFile::InsertRow(const TFieldValues& values) {
 static QByteArray RowAsSeen(int first) {
     QByteArray condition = "rowid = ?" + QByteArray::number(first);
     for (int field = 0; field < CatalogFieldCount; ++field)
-        condition += QByteArray(" AND \"") + CatalogFieldNames[size_t(field)] + "\" IS ?" +
-                     QByteArray::number(first + 1 + field);
+        condition += " AND " + QuotedField(field) + " IS ?" + QByteArray::number(first + 1 + field);
     return condition;
 }
 
@@ -647,8 +650,7 @@ TStoredRow TTableFile::UpdateRow(const TStoredRow& seen, const TFieldValues& val
         row.Values[size_t(field)] = values[size_t(field)];
         stored[size_t(field)] = {};
         utf8[size_t(field)] = values[size_t(field)].toUtf8();
-        assignments += QByteArray(assignments.isEmpty() ? "" : ", ") + '"' +
-                       CatalogFieldNames[size_t(field)] + "\" = ?" +
+        assignments += (assignments.isEmpty() ? "" : ", ") + QuotedField(field) + " = ?" +
                        QByteArray::number(CatalogFieldCount + 2 + field);
     }
     if (assignments.isEmpty())
@@ -714,7 +716,7 @@ qint64 TTableFile::AppendRowsOf(const QString& source) {
     // Each value is cut as a cursor cuts it: to the field's size in characters.
     QByteArray values;
     for (int field = 0; field < CatalogFieldCount; ++field) {
-        const QByteArray name = QByteArray("\"") + CatalogFieldNames[size_t(field)] + '"';
+        const QByteArray name = QuotedField(field);
         values +=
             (field ? ", " : "") + (FieldSizes[size_t(field)] > 0
                                        ? "substr(coalesce(" + name + ", ''), 1, " +
@@ -727,9 +729,8 @@ qint64 TTableFile::AppendRowsOf(const QString& source) {
     try {
         WriteInTransaction([&] {
             lastBefore = SingleValue("SELECT coalesce(max(rowid), 0) FROM records");
-            Execute(("INSERT INTO main.records (\"Label\", \"Directory\", \"File\", "
-                     "\"Coments\") SELECT " +
-                     values + " FROM source.records ORDER BY rowid")
+            Execute(("INSERT INTO main.records (" + FieldList() + ") SELECT " + values +
+                     " FROM source.records ORDER BY rowid")
                         .constData());
             appended = sqlite3_changes64(Connection);
             // The engine's usual rowids follow on from the last row; only then can the map

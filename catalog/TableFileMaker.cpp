@@ -2,6 +2,7 @@
 
 #include "catalog/CatalogUpgrade.h"
 #include "catalog/DataError.h"
+#include "catalog/FieldSql.h"
 #include "catalog/TablePaths.h"
 
 #include <QFile>
@@ -16,17 +17,15 @@ void MakeTableFile(const QString& path) {
     sqlite3* connection = nullptr;
     int result = sqlite3_open_v2(path.toUtf8().constData(), &connection,
                                  SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    // SQLite counts rows over the narrowest index: with one constant key a row, opening a
+    // million-row catalog reads a few MB, not the whole table.
+    const QByteArray schema = "PRAGMA journal_mode=WAL;"
+                              "CREATE TABLE records (" +
+                              FieldDeclarations() +
+                              ");"
+                              "CREATE INDEX records_count ON records (0);";
     if (result == SQLITE_OK)
-        result = sqlite3_exec(connection,
-                              "PRAGMA journal_mode=WAL;"
-                              "CREATE TABLE records (\"Label\" VARCHAR(32), "
-                              "\"Directory\" VARCHAR(4096), \"File\" VARCHAR(255), "
-                              "\"Coments\" VARCHAR(1024));"
-                              // SQLite counts rows over the narrowest index: with one constant
-                              // key a row, opening a million-row catalog reads a few MB, not
-                              // the whole table.
-                              "CREATE INDEX records_count ON records (0);",
-                              nullptr, nullptr, nullptr);
+        result = sqlite3_exec(connection, schema.constData(), nullptr, nullptr, nullptr);
     const QString engineMessage = QString::fromUtf8(sqlite3_errmsg(connection));
     sqlite3_close(connection);
     if (result != SQLITE_OK)
