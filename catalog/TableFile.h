@@ -5,6 +5,11 @@
 //
 // The file is shared with other programs: every cursor call first asks NoticeOtherWriters,
 // and every write acts only on the row the cursor read, as it read it.
+//
+// One idea a source file: TableFileConnection.cpp (opening, the schema, the engine's errors),
+// TableFileOtherWriters.cpp (noticing another program's commits), TableFileReads.cpp (the row
+// map and the block cache), TableFileSearch.cpp (the search's own rule of matching) and
+// TableFileWrites.cpp (the writes and bulk work).
 
 #include "catalog/CatalogRecord.h"
 #include "catalog/DataError.h"
@@ -78,6 +83,7 @@ private:
     explicit TTableFile(QString path);
     void Connect();
     void OpenConnection(const QString& uri, int flags);
+    void RegisterSearch();
     void ReadSchema();
     bool PathNamesOpenedFile() const;
     void RequireOpenedFile() const;
@@ -97,9 +103,14 @@ private:
     void ReadBlock(qint64 firstRecord);
     template <typename Write> void WriteInTransaction(Write&& write);
     void AbortBulk(const TDataError& cause);
+    // The engine's result code in the user's words.
+    QString EngineText(int resultCode) const;
     // Both throw a TDataError on this file.
     [[noreturn]] void Fail(int resultCode) const;
     [[noreturn]] void Fail(const QString& what) const;
+
+    // Why nothing is written once the path no longer names the file opened.
+    static const QString MovedText;
 
     struct TBlock {
         qint64 FirstRecord = 0;
