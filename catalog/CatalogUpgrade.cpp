@@ -1,9 +1,9 @@
 #include "catalog/CatalogUpgrade.h"
 
 #include "catalog/DataError.h"
-#include "catalog/FieldSql.h"
-#include "catalog/SqliteStatement.h"
-#include "catalog/WriteAccess.h"
+#include "catalog/internal/FieldSql.h"
+#include "catalog/internal/SqliteStatement.h"
+#include "catalog/internal/WriteAccess.h"
 
 #include <QFileInfo>
 #include <QUrl>

@@ -1,7 +1,7 @@
 #include "catalog/TableCursor.h"
 
 #include "catalog/DataError.h"
-#include "catalog/TableFile.h"
+#include "catalog/internal/TableFile.h"
 #include "text/TextCut.h"
 
 #include <algorithm>

@@ -2,8 +2,8 @@
 
 #include "catalog/CatalogUpgrade.h"
 #include "catalog/DataError.h"
-#include "catalog/FieldSql.h"
 #include "catalog/TablePaths.h"
+#include "catalog/internal/FieldSql.h"
 
 #include <QFile>
 #include <QFileInfo>

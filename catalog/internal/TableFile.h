@@ -13,8 +13,8 @@
 
 #include "catalog/CatalogRecord.h"
 #include "catalog/DataError.h"
-#include "catalog/RowMap.h"
-#include "catalog/SqliteStatement.h"
+#include "catalog/internal/RowMap.h"
+#include "catalog/internal/SqliteStatement.h"
 
 #include <QString>
 #include <array>

@@ -1,4 +1,4 @@
-#include "catalog/FieldSql.h"
+#include "catalog/internal/FieldSql.h"
 
 #include "catalog/CatalogFields.h"
 

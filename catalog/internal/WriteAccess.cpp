@@ -1,4 +1,4 @@
-#include "catalog/WriteAccess.h"
+#include "catalog/internal/WriteAccess.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "catalog/TableFile.h"
+#include "catalog/internal/TableFile.h"
 
 void TTableFile::NoticeOtherWriters() {
     if (Immutable || Bulk == TBulk::Open || (SchemaSound && SharedHeaderUnchanged()))

@@ -1,6 +1,6 @@
-#include "catalog/TableFile.h"
+#include "catalog/internal/TableFile.h"
 
-#include "catalog/WriteAccess.h"
+#include "catalog/internal/WriteAccess.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

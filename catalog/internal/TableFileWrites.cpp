@@ -1,6 +1,6 @@
-#include "catalog/TableFile.h"
+#include "catalog/internal/TableFile.h"
 
-#include "catalog/FieldSql.h"
+#include "catalog/internal/FieldSql.h"
 
 #include <QFileInfo>
 #include <QUrl>
