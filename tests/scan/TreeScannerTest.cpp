@@ -3,7 +3,7 @@
 // catalogue, links and deep trees.
 
 #include "scan/TreeScanner.h"
-#include "platform/FakeFileSystem.h"
+#include "support/FakeFileSystem.h"
 #include "support/WithoutFileRights.h"
 
 #include <QDir>
