@@ -1,5 +1,6 @@
 #include "catalog/CatalogUpgrade.h"
 
+#include "catalog/BusyTimeout.h"
 #include "catalog/DataError.h"
 #include "catalog/internal/FieldSql.h"
 #include "catalog/internal/SqliteStatement.h"
@@ -60,7 +61,7 @@ public:
         Connection.reset(connection);
         if (result != SQLITE_OK)
             Fail();
-        sqlite3_busy_timeout(connection, 1500);
+        sqlite3_busy_timeout(connection, BusyTimeout());
     }
 
     void Execute(const char* sql) {

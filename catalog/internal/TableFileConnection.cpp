@@ -1,5 +1,6 @@
 #include "catalog/internal/TableFile.h"
 
+#include "catalog/BusyTimeout.h"
 #include "catalog/internal/WriteAccess.h"
 
 #include <QFileInfo>
@@ -10,9 +11,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-// A second program writing the same file is waited for this long before "busy" is reported.
-constexpr int BusyTimeoutMs = 1500;
 
 std::map<QString, std::weak_ptr<TTableFile>>& OpenFiles() {
     static std::map<QString, std::weak_ptr<TTableFile>> files;
@@ -148,7 +146,7 @@ void TTableFile::OpenConnection(const QString& uri, int flags) {
         result != SQLITE_OK)
         Fail(result);
     sqlite3_extended_result_codes(Connection, 1);
-    sqlite3_busy_timeout(Connection, BusyTimeoutMs);
+    sqlite3_busy_timeout(Connection, BusyTimeout());
     RegisterSearch();
     Execute("PRAGMA synchronous=FULL");
     // Zeroing every freed page would make emptying the staging table write it whole again;

@@ -69,6 +69,7 @@ class FormInsertDataTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { ShortenBusyTimeout(); }
     void init();
     void cleanup();
 
