@@ -53,6 +53,7 @@ QString RecordCounterText(const TTableCursor& cursor) {
 
 std::vector<TGridColumn> CatalogGridColumns() {
     std::vector<TGridColumn> columns;
+    columns.reserve(CatalogFields.size());
     for (const TCatalogField& field : CatalogFields)
         columns.push_back(
             {QString::fromLatin1(field.Name), QString::fromLatin1(field.Title), field.GridWidth});
