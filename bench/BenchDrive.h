@@ -3,7 +3,7 @@
 // for the benchmarks that list or walk folders.
 
 #include "BenchFiles.h"
-#include "platform/FakeFileSystem.h"
+#include "support/FakeFileSystem.h"
 
 inline void MapDriveOnto(TFakeFileSystem& files, QChar letter, const QByteArray& folder) {
     files.AddDrive({.Letter = letter, .MountRoot = folder});

@@ -1,14 +1,12 @@
 #pragma once
 // One row of either table: four text fields, in the field order of both table files.
 
+#include "catalog/CatalogFields.h"
+
 #include <QByteArray>
 #include <QString>
 #include <array>
 #include <memory>
-
-inline constexpr int CatalogFieldCount = 4;
-inline constexpr std::array<const char*, CatalogFieldCount> CatalogFieldNames = {
-    "Label", "Directory", "File", "Coments"};
 
 using TFieldValues = std::array<QString, CatalogFieldCount>;
 

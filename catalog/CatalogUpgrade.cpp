@@ -1,8 +1,10 @@
 #include "catalog/CatalogUpgrade.h"
 
+#include "catalog/BusyTimeout.h"
 #include "catalog/DataError.h"
-#include "catalog/SqliteStatement.h"
-#include "catalog/WriteAccess.h"
+#include "catalog/internal/FieldSql.h"
+#include "catalog/internal/SqliteStatement.h"
+#include "catalog/internal/WriteAccess.h"
 
 #include <QFileInfo>
 #include <QUrl>
@@ -17,24 +19,24 @@ constexpr qint64 IndexChunkRows = 20000;
 // The search index: trigrams of the four fields, case folded, pointing at the rows of
 // `records` (no copy of the text), without positions or sizes, which a search of plain text
 // never needs. The triggers keep it right whoever writes.
-const char* const IndexTable =
-    "CREATE VIRTUAL TABLE records_search USING fts5(\"Label\", \"Directory\", \"File\", "
-    "\"Coments\", content='records', content_rowid='rowid', tokenize='trigram', detail='none', "
-    "columnsize=0)";
-const char* const IndexTriggers =
-    "CREATE TRIGGER records_search_insert AFTER INSERT ON records BEGIN "
-    "INSERT INTO records_search (rowid, \"Label\", \"Directory\", \"File\", \"Coments\") "
-    "VALUES (new.rowid, new.\"Label\", new.\"Directory\", new.\"File\", new.\"Coments\"); END;"
-    "CREATE TRIGGER records_search_delete AFTER DELETE ON records BEGIN "
-    "INSERT INTO records_search (records_search, rowid, \"Label\", \"Directory\", \"File\", "
-    "\"Coments\") VALUES ('delete', old.rowid, old.\"Label\", old.\"Directory\", old.\"File\", "
-    "old.\"Coments\"); END;"
-    "CREATE TRIGGER records_search_update AFTER UPDATE ON records BEGIN "
-    "INSERT INTO records_search (records_search, rowid, \"Label\", \"Directory\", \"File\", "
-    "\"Coments\") VALUES ('delete', old.rowid, old.\"Label\", old.\"Directory\", old.\"File\", "
-    "old.\"Coments\"); "
-    "INSERT INTO records_search (rowid, \"Label\", \"Directory\", \"File\", \"Coments\") "
-    "VALUES (new.rowid, new.\"Label\", new.\"Directory\", new.\"File\", new.\"Coments\"); END;";
+QByteArray IndexTable() {
+    return "CREATE VIRTUAL TABLE records_search USING fts5(" + FieldList() +
+           ", content='records', content_rowid='rowid', tokenize='trigram', detail='none', "
+           "columnsize=0)";
+}
+QByteArray IndexTriggers() {
+    const QByteArray addNew = "INSERT INTO records_search (rowid, " + FieldList() +
+                              ") VALUES (new.rowid, " + FieldList("new.") + "); ";
+    const QByteArray dropOld = "INSERT INTO records_search (records_search, rowid, " + FieldList() +
+                               ") VALUES ('delete', old.rowid, " + FieldList("old.") + "); ";
+    return "CREATE TRIGGER records_search_insert AFTER INSERT ON records BEGIN " + addNew +
+           "END;"
+           "CREATE TRIGGER records_search_delete AFTER DELETE ON records BEGIN " +
+           dropOld +
+           "END;"
+           "CREATE TRIGGER records_search_update AFTER UPDATE ON records BEGIN " +
+           dropOld + addNew + "END;";
+}
 // What the file must hold for the index to be right: the table and its three triggers.
 const char* const IndexParts =
     "SELECT count(*) FROM sqlite_schema WHERE name IN ('records_search', "
@@ -59,7 +61,7 @@ public:
         Connection.reset(connection);
         if (result != SQLITE_OK)
             Fail();
-        sqlite3_busy_timeout(connection, 1500);
+        sqlite3_busy_timeout(connection, BusyTimeout());
     }
 
     void Execute(const char* sql) {
@@ -77,9 +79,9 @@ public:
     sqlite3* Handle() const { return Connection.get(); }
 
     [[noreturn]] void Fail() const {
-        throw TDataError(QStringLiteral("The catalogue cannot be prepared for searching: %1.\n"
-                                        "File: %2")
-                             .arg(QString::fromUtf8(sqlite3_errmsg(Connection.get())), Path));
+        throw TDataError(QStringLiteral("The catalogue cannot be prepared for searching: %1.")
+                             .arg(QString::fromUtf8(sqlite3_errmsg(Connection.get()))),
+                         TDataError::TSubject::File, Path);
     }
 
 private:
@@ -100,9 +102,9 @@ bool FillIndex(TUpgradeConnection& connection, const TUpgradeProgress& progress)
             "SELECT count(*), max(rowid) FROM (SELECT rowid FROM records WHERE rowid >= ?1 "
             "ORDER BY rowid LIMIT ?2)") != SQLITE_OK ||
         fill.Prepare(connection.Handle(),
-                     "INSERT INTO records_search (rowid, \"Label\", \"Directory\", \"File\", "
-                     "\"Coments\") SELECT rowid, \"Label\", \"Directory\", \"File\", "
-                     "\"Coments\" FROM records WHERE rowid BETWEEN ?1 AND ?2") != SQLITE_OK)
+                     ("INSERT INTO records_search (rowid, " + FieldList() + ") SELECT rowid, " +
+                      FieldList() + " FROM records WHERE rowid BETWEEN ?1 AND ?2")
+                         .constData()) != SQLITE_OK)
         connection.Fail();
     qint64 done = 0;
     qint64 first = std::numeric_limits<qint64>::min();
@@ -135,7 +137,7 @@ bool FillIndex(TUpgradeConnection& connection, const TUpgradeProgress& progress)
 
 bool CatalogNeedsUpgrade(const QString& path) {
     // What is not a writable catalogue is left to the cursor, which says what is wrong.
-    if (!QFileInfo(path).isFile() || !WriteAccessOf(path).ReadOnlyReason.isEmpty())
+    if (!QFileInfo(path).isFile() || WriteAccessOf(path).ReadOnlyReason)
         return false;
     TUpgradeConnection connection(path, SQLITE_OPEN_READONLY);
     return connection.Value("SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND "
@@ -149,12 +151,12 @@ bool UpgradeCatalog(const QString& path, const TUpgradeProgress& progress) {
     try {
         if (connection.Value(IndexParts) != IndexPartCount) {
             connection.Execute(DropIndex);
-            connection.Execute(IndexTable);
+            connection.Execute(IndexTable().constData());
             if (!FillIndex(connection, progress)) {
                 connection.Execute("ROLLBACK");
                 return false;
             }
-            connection.Execute(IndexTriggers);
+            connection.Execute(IndexTriggers().constData());
         }
         connection.Execute("COMMIT");
     } catch (...) {

@@ -16,17 +16,17 @@ TTableClaim::TTableClaim(const QString& tablePath) {
         // Where nothing can be written, nothing can be taken from another copy either.
         if (errno == EROFS)
             return;
-        throw TDataError(QStringLiteral("The table cannot be kept for this program alone: "
-                                        "%1.\nFile: %2")
-                             .arg(QString::fromLocal8Bit(std::strerror(errno)), lockPath));
+        throw TDataError(QStringLiteral("The table cannot be kept for this program alone: %1.")
+                             .arg(QString::fromLocal8Bit(std::strerror(errno))),
+                         TDataError::TSubject::File, lockPath);
     }
     if (flock(Handle, LOCK_EX | LOCK_NB) != 0) {
         close(Handle);
         Handle = -1;
         throw TDataError(QStringLiteral("Another running copy of the program is cataloguing a "
                                         "disc into this staging table: finish there first, or "
-                                        "close that copy.\nFile: %1")
-                             .arg(tablePath));
+                                        "close that copy."),
+                         TDataError::TSubject::File, tablePath);
     }
 }
 

@@ -1,7 +1,7 @@
 #include "catalog/TableCursor.h"
 
 #include "catalog/DataError.h"
-#include "catalog/TableFile.h"
+#include "catalog/internal/TableFile.h"
 #include "text/TextCut.h"
 
 #include <algorithm>
@@ -95,8 +95,8 @@ void TTableCursor::SetActive(bool active) {
 
 void TTableCursor::EmptyTable() {
     if (TTableFile::InUse(FileName))
-        throw TDataError(QStringLiteral("The table cannot be emptied while it is open.\nFile: %1")
-                             .arg(FileName));
+        throw TDataError(QStringLiteral("The table cannot be emptied while it is open."),
+                         TDataError::TSubject::File, FileName);
     TTableFile::Open(FileName)->DeleteAllRows();
 }
 
@@ -262,7 +262,8 @@ qint64 TTableCursor::RecordCount() const {
 
 int TTableCursor::FieldIndex(const QString& name) const {
     for (int field = 0; field < CatalogFieldCount; ++field)
-        if (name.compare(QLatin1String(CatalogFieldNames[size_t(field)]), Qt::CaseInsensitive) == 0)
+        if (name.compare(QLatin1String(CatalogFields[size_t(field)].Name), Qt::CaseInsensitive) ==
+            0)
             return field;
     return -1;
 }

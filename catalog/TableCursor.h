@@ -86,7 +86,9 @@ public:
     qint64 RecordCount() const;
 
     int FieldCount() const { return CatalogFieldCount; }
-    QString FieldName(int field) const { return QString::fromLatin1(CatalogFieldNames[field]); }
+    QString FieldName(int field) const {
+        return QString::fromLatin1(CatalogFields[size_t(field)].Name);
+    }
     int FieldIndex(const QString& name) const;                      // -1 when the table lacks it
     int FieldByName(const QString& name) const;                     // throws "Field '%s' not found"
     int FieldSize(int field) const { return Sizes[size_t(field)]; } // declared, in characters

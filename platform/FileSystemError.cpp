@@ -2,17 +2,9 @@
 
 #include <cerrno>
 
-namespace {
-QString MessageOf(int code, const QString& path) {
-    return TFileSystemError::CodeText(code) + QStringLiteral(": ") + path;
-}
-} // namespace
-
 TFileSystemError::TFileSystemError(int code, const QString& path)
-    : std::runtime_error(MessageOf(code, path).toStdString())
-    , Code(code)
-    , Path(path)
-    , Text(MessageOf(code, path)) {}
+    : TUserError(CodeText(code), TSubject::Folder, path, TPathForm::AfterColon)
+    , Code(code) {}
 
 QString TFileSystemError::CodeText(int code) {
     switch (code) {

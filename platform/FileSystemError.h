@@ -1,11 +1,11 @@
 #pragma once
 // The error of a folder that cannot be entered: a Windows system error code, the fixed
-// text that code is shown with, and the folder it concerns.
+// text that code is shown with, and the folder as the caller named it
+// (Text: CodeText(Code) + ": " + Path).
 
-#include <QString>
-#include <stdexcept>
+#include "text/UserError.h"
 
-class TFileSystemError : public std::runtime_error {
+class TFileSystemError : public TUserError {
 public:
     static constexpr int FileNotFound = 2;
     static constexpr int PathNotFound = 3;
@@ -28,6 +28,4 @@ public:
     static int CodeOfErrno(int error);
 
     const int Code;
-    const QString Path; // the folder as the caller named it
-    const QString Text; // CodeText(Code) + ": " + Path
 };

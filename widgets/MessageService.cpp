@@ -1,7 +1,6 @@
 #include "widgets/MessageService.h"
 
-#include "catalog/DataError.h"
-#include "platform/FileSystemError.h"
+#include "text/UserError.h"
 
 #include <QCoreApplication>
 
@@ -18,10 +17,8 @@ void TMessageService::ShowError(const std::exception& error) {
 }
 
 QString TMessageService::TextOf(const std::exception& error) {
-    if (const auto* dataError = dynamic_cast<const TDataError*>(&error))
-        return dataError->Text;
-    if (const auto* fileError = dynamic_cast<const TFileSystemError*>(&error))
-        return fileError->Text;
+    if (const auto* userError = dynamic_cast<const TUserError*>(&error))
+        return userError->Text;
     return QString::fromLocal8Bit(error.what());
 }
 

@@ -28,8 +28,7 @@ public:
 
     // The application title is the caption of every message and error box.
     static QString ApplicationTitle();
-    // A caught error's text: the text of a TDataError or TFileSystemError, else the
-    // library's message.
+    // A caught error's text: the text of a TUserError, else the library's message.
     static QString TextOf(const std::exception& error);
     // A full stop is added when the text's last character sorts after the full stop.
     static QString WithFullStop(const QString& text);

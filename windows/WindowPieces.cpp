@@ -1,5 +1,6 @@
 #include "windows/WindowPieces.h"
 
+#include "catalog/CatalogFields.h"
 #include "catalog/TableCursor.h"
 
 #include <QLabel>
@@ -51,8 +52,10 @@ QString RecordCounterText(const TTableCursor& cursor) {
 }
 
 std::vector<TGridColumn> CatalogGridColumns() {
-    return {{QStringLiteral("Label"), QStringLiteral("CD Label"), 70},
-            {QStringLiteral("Directory"), QStringLiteral("Directory on CD"), 262},
-            {QStringLiteral("File"), QStringLiteral("File on Directory"), 258},
-            {QStringLiteral("Coments"), QStringLiteral("Coments of File"), 410}};
+    std::vector<TGridColumn> columns;
+    columns.reserve(CatalogFields.size());
+    for (const TCatalogField& field : CatalogFields)
+        columns.push_back(
+            {QString::fromLatin1(field.Name), QString::fromLatin1(field.Title), field.GridWidth});
+    return columns;
 }

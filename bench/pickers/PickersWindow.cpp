@@ -2,8 +2,8 @@
 // drives with a small tree (the default), or over this machine's drives with --real. A few
 // files are selected so the highlight and the focus rectangle show.
 
-#include "platform/FakeFileSystem.h"
 #include "platform/LinuxFileSystem.h"
+#include "support/FakeFileSystem.h"
 #include "widgets/DialogMessages.h"
 #include "widgets/pickers/DriveSelector.h"
 #include "widgets/pickers/FileList.h"

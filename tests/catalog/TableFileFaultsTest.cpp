@@ -102,6 +102,7 @@ class TableFileFaultsTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { ShortenBusyTimeout(); }
     void missingFolderOrFileCreatesNothing();
     void foreignFileIsRefusedAndLeftUnchanged_data();
     void foreignFileIsRefusedAndLeftUnchanged();
@@ -163,7 +164,7 @@ void TableFileFaultsTest::foreignFileIsRefusedAndLeftUnchanged_data() {
 void TableFileFaultsTest::foreignFileIsRefusedAndLeftUnchanged() {
     QFETCH(QByteArray, content);
     QFETCH(QByteArray, sql);
-    QTemporaryDir folder;
+    QTemporaryDir folder(ScratchFolderTemplate());
     const QString path = folder.filePath(QStringLiteral("GeneralData.db"));
     if (sql.isEmpty()) {
         QFile file(path);

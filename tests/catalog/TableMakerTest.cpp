@@ -14,7 +14,7 @@ private slots:
 };
 
 void TableMakerTest::makesMissingFilesAndKeepsExistingOnes() {
-    QTemporaryDir folder;
+    QTemporaryDir folder(ScratchFolderTemplate());
     const QString data = folder.filePath(QStringLiteral("Data"));
     const auto makeTables = [&] {
         return QProcess::execute(QStringLiteral(MAKE_TABLES), {data});

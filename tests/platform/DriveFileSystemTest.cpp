@@ -3,8 +3,8 @@
 // entering fails, folder searches with odd names, attributes, masks and links, and the
 // volume facts the drive selector reads.
 
-#include "platform/FakeFileSystem.h"
 #include "platform/FileSystemError.h"
+#include "support/FakeFileSystem.h"
 #include "support/WithoutFileRights.h"
 
 #include <QDir>

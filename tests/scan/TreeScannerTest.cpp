@@ -3,7 +3,8 @@
 // catalogue, links and deep trees.
 
 #include "scan/TreeScanner.h"
-#include "platform/FakeFileSystem.h"
+#include "support/FakeFileSystem.h"
+#include "support/ScratchFolder.h"
 #include "support/WithoutFileRights.h"
 
 #include <QDir>
@@ -856,9 +857,7 @@ void TreeScannerTest::folderReachedTwiceIsWalkedOnce() {
 
 void TreeScannerTest::walksTwoThousandFoldersDeepOnASmallStack() {
     // On a disk, removing 2,000 nested folders takes seconds; in memory it is instant.
-    const QString memory = QStringLiteral("/dev/shm");
-    QTemporaryDir disc((QFileInfo(memory).isWritable() ? memory : QDir::tempPath()) +
-                       QStringLiteral("/deep-XXXXXX"));
+    QTemporaryDir disc(ScratchFolderTemplate(QStringLiteral("deep")));
     QVERIFY(disc.isValid());
     TScanFixture fixture;
     TDrive drive;

@@ -6,7 +6,7 @@
 #include "CatalogFixture.h"
 #include "ScriptedMessages.h"
 #include "StoredLayout.h"
-#include "platform/FakeFileSystem.h"
+#include "support/FakeFileSystem.h"
 #include "support/WithoutFileRights.h"
 #include "support/WriterProcess.h"
 #include "widgets/pickers/DriveSelector.h"
@@ -69,6 +69,7 @@ class FormInsertDataTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { ShortenBusyTimeout(); }
     void init();
     void cleanup();
 

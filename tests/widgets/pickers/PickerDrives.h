@@ -2,8 +2,8 @@
 // What the picker tests share: files made on the fake drives, the entries a picker shows, and
 // a file system whose searches hand out their entries in a chosen order.
 
-#include "platform/FakeFileSystem.h"
 #include "platform/FileSystemError.h"
+#include "support/FakeFileSystem.h"
 #include "widgets/pickers/PickerLineModel.h"
 
 #include <QAbstractItemView>

@@ -5,14 +5,21 @@
 //
 // The file is shared with other programs: every cursor call first asks NoticeOtherWriters,
 // and every write acts only on the row the cursor read, as it read it.
+//
+// One idea a source file: TableFileConnection.cpp (opening, the schema, the engine's errors),
+// TableFileOtherWriters.cpp (noticing another program's commits), TableFileReads.cpp (the row
+// map and the block cache), TableFileSearch.cpp (the search's own rule of matching) and
+// TableFileWrites.cpp (the writes and bulk work).
 
 #include "catalog/CatalogRecord.h"
-#include "catalog/RowMap.h"
-#include "catalog/SqliteStatement.h"
+#include "catalog/DataError.h"
+#include "catalog/internal/RowMap.h"
+#include "catalog/internal/SqliteStatement.h"
 
 #include <QString>
 #include <array>
 #include <memory>
+#include <optional>
 #include <sqlite3.h>
 #include <vector>
 
@@ -28,7 +35,7 @@ public:
     TTableFile& operator=(const TTableFile&) = delete;
 
     const QString& Path() const { return FilePath; }
-    bool ReadOnly() const { return !ReadOnlyReason.isEmpty(); }
+    bool ReadOnly() const { return ReadOnlyReason.has_value(); }
     // The first of the four catalog fields that the table lacks, or an empty text.
     QString MissingField() const;
     int FieldSize(int field) const { return FieldSizes[size_t(field)]; }
@@ -76,6 +83,7 @@ private:
     explicit TTableFile(QString path);
     void Connect();
     void OpenConnection(const QString& uri, int flags);
+    void RegisterSearch();
     void ReadSchema();
     bool PathNamesOpenedFile() const;
     void RequireOpenedFile() const;
@@ -94,9 +102,15 @@ private:
                          const QString& notDone);
     void ReadBlock(qint64 firstRecord);
     template <typename Write> void WriteInTransaction(Write&& write);
-    void AbortBulk(const QString& cause);
+    void AbortBulk(const TDataError& cause);
+    // The engine's result code in the user's words.
+    QString EngineText(int resultCode) const;
+    // Both throw a TDataError on this file.
     [[noreturn]] void Fail(int resultCode) const;
-    [[noreturn]] void FailWith(const QString& text) const;
+    [[noreturn]] void Fail(const QString& what) const;
+
+    // Why nothing is written once the path no longer names the file opened.
+    static const QString MovedText;
 
     struct TBlock {
         qint64 FirstRecord = 0;
@@ -110,8 +124,8 @@ private:
     quint64 OpenedDevice = 0;
     quint64 OpenedInode = 0;
     sqlite3* Connection = nullptr;
-    // Why rows cannot be stored, in the words the user sees; empty when they can.
-    QString ReadOnlyReason;
+    // Why rows cannot be stored, in the words the user sees; none when they can.
+    std::optional<TDataError> ReadOnlyReason;
     // A file on a medium nobody can write never changes: no other writer to look for.
     bool Immutable = false;
     // The file whose shared log index tells cheaply whether anybody committed; null when
@@ -133,7 +147,7 @@ private:
 
     enum class TBulk { None, Open, Aborted };
     TBulk Bulk = TBulk::None;
-    QString BulkAbortCause;
+    std::optional<TDataError> BulkAbortCause;
 
     std::array<TBlock, 4> Blocks;
     size_t NextBlock = 0;

@@ -1,4 +1,4 @@
-#include "catalog/RowMap.h"
+#include "catalog/internal/RowMap.h"
 
 #include <algorithm>
 #include <numeric>

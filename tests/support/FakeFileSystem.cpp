@@ -1,4 +1,4 @@
-#include "platform/FakeFileSystem.h"
+#include "support/FakeFileSystem.h"
 
 #include <QDir>
 #include <cerrno>

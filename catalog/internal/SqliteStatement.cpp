@@ -1,4 +1,4 @@
-#include "catalog/SqliteStatement.h"
+#include "catalog/internal/SqliteStatement.h"
 
 int TSqliteStatement::Prepare(sqlite3* connection, const char* sql) {
     sqlite3_stmt* statement = nullptr;
