@@ -232,8 +232,8 @@ void TFormZandrel::ShowRow(qint64 rowId) {
                                         "first."));
     if (!TableData.GoToRowId(rowId))
         throw TDataError(QStringLiteral("The row is no longer in the catalogue: another window or "
-                                        "program deleted it.\nFile: %1")
-                             .arg(CatalogPath));
+                                        "program deleted it."),
+                         TDataError::TSubject::File, CatalogPath);
     show();
     raise();
     activateWindow();
