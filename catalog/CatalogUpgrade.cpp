@@ -229,7 +229,7 @@ bool CatalogNeedsUpgrade(const QString& path) {
     // What is not a writable catalogue is left to the cursor, which says what is wrong.
     if (!QFileInfo(path).isFile() || WriteAccessOf(path).ReadOnlyReason)
         return false;
-    TCatalogConnection connection(path, TCatalogConnection::TAccess::Read);
+    TCatalogConnection connection(path, TCatalogConnection::TAccess::AsAllowed);
     if (!connection.Value("SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND "
                           "name = 'records'"))
         return false;

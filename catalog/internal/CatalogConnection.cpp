@@ -72,9 +72,6 @@ TCatalogConnection::TCatalogConnection(const QString& path, TAccess access)
     if (rights.ReadOnlyMedium || (rights.ReadOnlyReason && !rights.FolderWritable))
         uri += QStringLiteral("?immutable=1");
     const int flags = access == TAccess::Write ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
-    if (access == TAccess::Read && !ReadOnlyReason)
-        ReadOnlyReason.emplace(QStringLiteral("The catalogue was opened for reading only."),
-                               TDataError::TSubject::File, path);
     const int result =
         sqlite3_open_v2(uri.toUtf8().constData(), &Connection, flags | SQLITE_OPEN_URI, nullptr);
     if (result != SQLITE_OK)

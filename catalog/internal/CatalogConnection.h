@@ -23,7 +23,7 @@ class TCatalogConnection {
 public:
     // Write refuses at once, with the reason the user reads, a file that cannot be written;
     // AsAllowed opens such a file for reading, and refuses only its transactions.
-    enum class TAccess { Read, Write, AsAllowed };
+    enum class TAccess { Write, AsAllowed };
     TCatalogConnection(const QString& path, TAccess access);
     ~TCatalogConnection();
     TCatalogConnection(const TCatalogConnection&) = delete;
