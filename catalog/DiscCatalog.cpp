@@ -53,15 +53,27 @@ qint64 TDiscCatalog::Rename(const QString& label, const QString& newLabel) {
                       label, newLabel);
 }
 
-qint64 TDiscCatalog::Delete(const QString& label) {
-    return ChangeDisc("DELETE FROM records WHERE " + DiscCondition(label), label, {});
+void TDiscCatalog::Delete(const QString& label, qint64 rows) {
+    ChangeDisc("DELETE FROM records WHERE " + DiscCondition(label), label, {}, rows);
 }
 
-qint64 TDiscCatalog::ChangeDisc(const QByteArray& sql, const QString& label, const QString& bound) {
+qint64 TDiscCatalog::ChangeDisc(const QByteArray& sql, const QString& label, const QString& bound,
+                                qint64 expectedRows) {
     TCatalogTransaction transaction(*Connection);
+    const QByteArray labelText = label.toUtf8();
+    if (expectedRows >= 0) {
+        TSqliteStatement count;
+        Connection->Prepare(count, "SELECT count(*) FROM records WHERE " + DiscCondition(label));
+        count.BindText(1, labelText);
+        Connection->Step(count);
+        if (const qint64 held = count.ColumnInt64(0); held != expectedRows)
+            Connection->Fail(
+                QStringLiteral("The disc %1 holds %2 rows now, not %3: another "
+                               "program or window changed it. Nothing was changed.")
+                    .arg(label, QLocale().toString(held), QLocale().toString(expectedRows)));
+    }
     TSqliteStatement change;
     Connection->Prepare(change, sql);
-    const QByteArray labelText = label.toUtf8();
     const QByteArray boundText = bound.toUtf8();
     change.BindText(1, labelText);
     change.BindText(2, boundText); // no parameter ?2 takes nothing

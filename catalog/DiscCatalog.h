@@ -36,13 +36,15 @@ public:
     // Gives every row of disc `label` the label `newLabel`, in one transaction, and returns
     // how many rows it gave it. A label longer than the field is refused, never cut.
     qint64 Rename(const QString& label, const QString& newLabel);
-    // Deletes every row of the disc in one transaction; returns how many.
-    qint64 Delete(const QString& label);
+    // Deletes the `rows` rows of the disc in one transaction: the count the user was asked
+    // about. A disc that holds another count by then is left as it is, and the call fails.
+    void Delete(const QString& label, qint64 rows);
 
 private:
     // Runs a statement that changes the rows of disc `label` (?1), with `bound` as ?2 where
     // it has that parameter, in a transaction of its own; returns the rows changed.
-    qint64 ChangeDisc(const QByteArray& sql, const QString& label, const QString& bound);
+    qint64 ChangeDisc(const QByteArray& sql, const QString& label, const QString& bound,
+                      qint64 expectedRows = -1);
 
     std::unique_ptr<TCatalogConnection> Connection;
     qint64 ListedVersion = 0;
