@@ -100,15 +100,7 @@ TFormDiscs::TFormDiscs(TMessageService& messages, TPromptService& prompts, TData
 TFormDiscs::~TFormDiscs() = default;
 
 void TFormDiscs::Show() {
-    show();
-    // Its frame is known once shown.
-    if (!Placed && MainWindow) {
-        move(MainWindow->frameGeometry().center() -
-             QRect(QPoint(), frameGeometry().size()).center());
-        Placed = true;
-    }
-    raise();
-    activateWindow();
+    ShowBeside(*this, MainWindow, Placed);
     RunUserCommand(Messages, [this] { ListDiscs(); });
 }
 

@@ -130,15 +130,7 @@ void TFormUpdateDisc::Show(const QString& label) {
         Forget({});
         RunUserCommand(Messages, [this] { ChooseDiscDrive(); });
     }
-    show();
-    // Its frame is known once shown.
-    if (!Placed && MainWindow) {
-        move(MainWindow->frameGeometry().center() -
-             QRect(QPoint(), frameGeometry().size()).center());
-        Placed = true;
-    }
-    raise();
-    activateWindow();
+    ShowBeside(*this, MainWindow, Placed);
 }
 
 // The drive whose volume carries the disc's label, at its root; else the pickers stay.

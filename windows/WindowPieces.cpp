@@ -95,3 +95,14 @@ void WriteBesideMainWindow(TDataSource& mainSource, const std::function<void()>&
     });
     work();
 }
+
+void ShowBeside(QWidget& window, QWidget* mainWindow, bool& placed) {
+    window.show();
+    if (!placed && mainWindow) {
+        window.move(mainWindow->frameGeometry().center() -
+                    QRect(QPoint(), window.frameGeometry().size()).center());
+        placed = true;
+    }
+    window.raise();
+    window.activateWindow();
+}

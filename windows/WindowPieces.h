@@ -38,6 +38,10 @@ QString Counted(qint64 count, const QString& one, const QString& many);
 // The line that ends a scan's report with what it could not catalogue; empty when nothing.
 QString LeftOutLine(qint64 count, const QString& first);
 
+// Shows a window of its own beside the main window, or brings it forward: the first showing
+// (`placed` still false) centres it on the main window, whose frame is known once shown.
+void ShowBeside(QWidget& window, QWidget* mainWindow, bool& placed);
+
 // Runs `work`, which writes to the catalogue through a connection of its own: the main
 // window's pending edit is posted first, so nothing typed is lost or left behind, and its
 // cursor shows the rows as they are afterwards, also when the work fails.

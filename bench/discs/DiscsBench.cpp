@@ -6,12 +6,12 @@
 
 #include "BenchCatalog.h"
 #include "BenchFiles.h"
+#include "BenchMessages.h"
 #include "catalog/CatalogUpgrade.h"
 #include "catalog/CsvExport.h"
 #include "catalog/CsvImport.h"
 #include "catalog/TableCursor.h"
 #include "platform/LinuxFileSystem.h"
-#include "widgets/MessageService.h"
 #include "widgets/PromptService.h"
 #include "widgets/records/DataSource.h"
 #include "windows/FormDiscs.h"
@@ -30,10 +30,6 @@
 #include <unistd.h>
 
 namespace {
-constexpr int TreeFolders = 5000; // 50 at the top, each with 99 below
-constexpr int TopFolders = 50;
-constexpr int FilesPerFolder = 20;
-constexpr qint64 TreeFiles = qint64(TreeFolders) * FilesPerFolder;
 const QString DiscLabel = QStringLiteral("BENCH_DISC");
 
 const TWorkProgress Unwatched = [](qint64, qint64) {
@@ -49,13 +45,6 @@ void ExecuteOrExit(const QString& path, const QByteArray& sql) {
         std::exit(1);
     }
     sqlite3_close(connection);
-}
-
-qint64 RowsIn(const QString& path) {
-    TTableCursor counter(QStringLiteral("Counter"));
-    counter.SetTableName(path);
-    counter.Open();
-    return counter.RecordCount();
 }
 
 void ExpectOrExit(bool holds, const char* what) {
@@ -94,18 +83,6 @@ QString CachedPreparedCatalog(int discs, int filesPerDisc, bool withSearchIndex)
     ExpectOrExit(QFile::rename(making, path), "cannot keep the prepared catalogue");
     return path;
 }
-
-// Boxes are answered at once; the last text is kept to check the counts.
-class TQuietMessages : public TMessageService {
-public:
-    QString Last;
-
-protected:
-    bool Show(const TBoxRequest& request) override {
-        Last = request.Text;
-        return true;
-    }
-};
 
 class TNoPrompts : public TPromptService {
 public:
@@ -213,27 +190,10 @@ void CsvFigures() {
     PrintBench("import_1000000_rows_vs_sqlite3_import", importSeconds, importReference, "ratio<=2");
 }
 
-// Folder n (0 to 4,999): the first fifty stand at the root, the others below them in turn.
-QByteArray FolderPath(const QByteArray& root, int n) {
-    if (n < TopFolders)
-        return root + "/T" + QByteArray::number(n);
-    return FolderPath(root, n % TopFolders) + "/S" + QByteArray::number(n);
-}
-
-void MakeTree(const QByteArray& root) {
-    MakeFolderOrExit(root);
-    for (int n = 0; n < TreeFolders; ++n) {
-        const QByteArray folder = FolderPath(root, n);
-        MakeFolderOrExit(folder);
-        for (int file = 0; file < FilesPerFolder; ++file)
-            MakeFileOrExit(folder + "/f" + QByteArray::number(file) + ".bin");
-    }
-}
-
 // 1,000 files of the tree changed: 500 gone, 500 new.
 void ChangeTree(const QByteArray& root) {
     for (int n = 0; n < 500; ++n) {
-        const QByteArray folder = FolderPath(root, n * 10);
+        const QByteArray folder = TreeFolderPath(root, n * 10);
         ExpectOrExit(unlink((folder + "/f0.bin").constData()) == 0, "cannot remove a file");
         MakeFileOrExit(folder + "/new.bin");
     }
