@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <cerrno>
 #include <memory>
 
 namespace {
@@ -55,6 +56,7 @@ void FormUpdateDiscTest::anUpdateKeepsEveryRowItCannotJudge_data() {
     QTest::addColumn<QString>("summary");
     QTest::addColumn<QStringList>("after");
     QTest::addColumn<QString>("error");
+    QTest::addColumn<QString>("unreadable"); // a folder whose listing fails
 
     const QStringList two = {"D:\\|a.txt|", "D:\\DOCS\\|b.txt|"};
     const QStringList commented = {"D:\\|a.txt|", "D:\\DOCS\\|b.txt|mine"};
@@ -63,39 +65,48 @@ void FormUpdateDiscTest::anUpdateKeepsEveryRowItCannotJudge_data() {
                                   << "1 new file, 0 gone, 2 unchanged"
                                   << QStringList{"D:\\DOCS\\|b.txt|", "D:\\DOCS\\|c.txt|",
                                                  "D:\\|a.txt|"}
-                                  << QString();
-    QTest::newRow("a file removed")
-        << two << QStringList{"a.txt"} << QChar(u'D') << false << QString()
-        << "0 new files, 1 gone, 1 unchanged" << QStringList{"D:\\|a.txt|"} << QString();
+                                  << QString() << QString();
+    QTest::newRow("a file removed") << two << QStringList{"a.txt"} << QChar(u'D') << false
+                                    << QString() << "0 new files, 1 gone, 1 unchanged"
+                                    << QStringList{"D:\\|a.txt|"} << QString() << QString();
     QTest::newRow("a file renamed")
         << two << QStringList{"a.txt", "DOCS/B2.txt"} << QChar(u'D') << false << QString()
         << "1 new file, 1 gone, 1 unchanged" << QStringList{"D:\\DOCS\\|B2.txt|", "D:\\|a.txt|"}
-        << QString();
+        << QString() << QString();
     QTest::newRow("a file moved to another folder")
         << two << QStringList{"a.txt", "OLD/b.txt"} << QChar(u'D') << false << QString()
         << "1 new file, 1 gone, 1 unchanged" << QStringList{"D:\\OLD\\|b.txt|", "D:\\|a.txt|"}
-        << QString();
+        << QString() << QString();
     QTest::newRow("a gone file with a comment stays")
         << commented << QStringList{"a.txt"} << QChar(u'D') << false << QString()
-        << "0 new files, 1 gone (1 of them with a comment), 1 unchanged" << commented << QString();
+        << "0 new files, 1 gone (1 of them with a comment), 1 unchanged" << commented << QString()
+        << QString();
     QTest::newRow("a gone file with a comment goes when asked")
         << commented << QStringList{"a.txt"} << QChar(u'D') << true << QString()
         << "0 new files, 1 gone (1 of them with a comment), 1 unchanged"
-        << QStringList{"D:\\|a.txt|"} << QString();
+        << QStringList{"D:\\|a.txt|"} << QString() << QString();
     QTest::newRow("the disc mounted under another letter")
         << commented << QStringList{"a.txt", "DOCS/b.txt", "DOCS/c.txt"} << QChar(u'F') << false
         << QString() << "1 new file, 0 gone, 2 unchanged"
-        << QStringList{"D:\\DOCS\\|b.txt|mine", "D:\\DOCS\\|c.txt|", "D:\\|a.txt|"} << QString();
+        << QStringList{"D:\\DOCS\\|b.txt|mine", "D:\\DOCS\\|c.txt|", "D:\\|a.txt|"} << QString()
+        << QString();
     QTest::newRow("another program changed a row meanwhile")
         << two << QStringList{"a.txt", "DOCS/c.txt"} << QChar(u'D') << false
         << "UPDATE records SET Coments = 'new' WHERE Label = 'MY_DISC' AND File = 'b.txt'"
         << "1 new file, 1 gone, 1 unchanged" << QStringList{"D:\\DOCS\\|b.txt|new", "D:\\|a.txt|"}
         << "Another program or window changed the rows of this disc since they were compared: "
-           "nothing was changed. Compare again.";
+           "nothing was changed. Compare again."
+        << QString();
     QTest::newRow("another program's change elsewhere is no obstacle")
         << two << QStringList{"a.txt"} << QChar(u'D') << false
         << "UPDATE records SET Coments = 'seen' WHERE Label = 'OTHER'"
-        << "0 new files, 1 gone, 1 unchanged" << QStringList{"D:\\|a.txt|"} << QString();
+        << "0 new files, 1 gone, 1 unchanged" << QStringList{"D:\\|a.txt|"} << QString()
+        << QString();
+    QTest::newRow("an unreadable folder keeps its rows")
+        << two << QStringList{"a.txt", "DOCS/b.txt"} << QChar(u'D') << false << QString()
+        << "0 new files, 0 gone, 1 unchanged, 1 row where the scan could not read, kept as they "
+           "are\n1 folders or files could not be catalogued; the first: I/O error 1117: D:\\DOCS"
+        << two << QString() << "D:\\DOCS";
 }
 
 void FormUpdateDiscTest::anUpdateKeepsEveryRowItCannotJudge() {
@@ -107,6 +118,7 @@ void FormUpdateDiscTest::anUpdateKeepsEveryRowItCannotJudge() {
     QFETCH(QString, summary);
     QFETCH(QStringList, after);
     QFETCH(QString, error);
+    QFETCH(QString, unreadable);
 
     TFakeFileSystem files;
     files.AddDrive(u'C', TDriveType::Fixed, QStringLiteral("SYSTEM"));
@@ -116,6 +128,8 @@ void FormUpdateDiscTest::anUpdateKeepsEveryRowItCannotJudge() {
         QFile file(root + u'/' + path);
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
+    if (!unreadable.isEmpty())
+        QVERIFY(files.FailListing(unreadable, 2, EIO));
     TSourcedCatalog catalog(0);
     QString rows;
     const QStringList written = QStringList(before) << OtherRow;
