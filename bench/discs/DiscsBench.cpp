@@ -199,36 +199,64 @@ void ChangeTree(const QByteArray& root) {
     }
 }
 
-void UpdateFigure(TQuietMessages& messages, TFileSystem& files, const QByteArray& root,
-                  const QString& catalog) {
-    const QString staging = QString::fromUtf8(MakeBenchFolder("Staging")) + "/SelectedData.db";
+// Cataloguing the tree afresh into a copy of `catalog` at `copy`: "Select Data" over it, then
+// "Insert Data".
+double CatalogueSeconds(TFileSystem& files, const QString& catalog, const QString& copy) {
+    static int run = 0;
+    const QByteArray name = "Staging" + QByteArray::number(++run);
+    const QString staging =
+        QString::fromUtf8(MakeBenchFolder(name.constData())) + "/SelectedData.db";
     MakeTableFile(staging);
-    TMainCursor main(catalog);
+    CopyOfCatalog(catalog, copy);
+    TQuietMessages messages;
+    TMainCursor main(copy);
     QWidget mainWindow;
     TFormInsertData insert(messages, files, staging, mainWindow, main.Cursor);
     insert.findChild<QCheckBox*>(QStringLiteral("CheckBoxSubDir"))->click();
-    // Cataloguing afresh: "Select Data" over the tree, then "Insert Data".
     insert.show();
     QApplication::processEvents();
     insert.findChild<QLineEdit*>(QStringLiteral("EditLabel"))->setText(DiscLabel);
-    const double reference = SecondsOf([&] {
+    const double seconds = SecondsOf([&] {
         insert.findChild<QPushButton*>(QStringLiteral("ButtonSelectData"))->click();
         insert.findChild<QPushButton*>(QStringLiteral("ButtonInsertData"))->click();
     });
     insert.hide();
-    ExpectOrExit(RowsIn(catalog) == 1000000 + TreeFiles, "the disc was not catalogued");
+    ExpectOrExit(RowsIn(copy) == 1000000 + TreeFiles, "the disc was not catalogued");
+    return seconds;
+}
 
-    ChangeTree(root);
+// Updating the disc in a copy of `catalogued` at `copy`: "Compare", then "Apply".
+double UpdateSeconds(TFileSystem& files, const QString& catalogued, const QString& copy) {
+    CopyOfCatalog(catalogued, copy);
+    TQuietMessages messages;
+    TMainCursor main(copy);
+    QWidget mainWindow;
     TFormUpdateDisc update(messages, files, main.Source, &mainWindow);
     update.Show(DiscLabel);
     QApplication::processEvents();
     auto* summary = update.findChild<QLabel*>(QStringLiteral("LabelSummary"));
-    const double ours = SecondsOf([&] {
+    const double seconds = SecondsOf([&] {
         update.findChild<QPushButton*>(QStringLiteral("ButtonCompare"))->click();
         update.findChild<QPushButton*>(QStringLiteral("ButtonApply"))->click();
     });
     ExpectOrExit(summary->text().startsWith("Applied: 500 rows added, 500 rows deleted"),
                  qPrintable("the update said: " + summary->text() + " / " + messages.Last));
+    return seconds;
+}
+
+// Each the best of three, each on a copy of the same catalogue, as the machine is shared.
+void UpdateFigure(TFileSystem& files, const QByteArray& root) {
+    const QString catalog = CachedPreparedCatalog(200, 5000, true);
+    const QString folder = QString::fromUtf8(MakeBenchFolder("Update"));
+    const QString catalogued = folder + "/Catalogued.db";
+    const QString copy = folder + "/GeneralData.db";
+    double reference = CatalogueSeconds(files, catalog, catalogued);
+    for (int run = 1; run < 3; ++run)
+        reference = std::min(reference, CatalogueSeconds(files, catalog, copy));
+    ChangeTree(root);
+    double ours = UpdateSeconds(files, catalogued, copy);
+    for (int run = 1; run < 3; ++run)
+        ours = std::min(ours, UpdateSeconds(files, catalogued, copy));
     PrintBench("update_disc_100000_files_1000_changed_vs_select_and_insert_data", ours, reference,
                "ratio<=1.2");
 }
@@ -280,12 +308,8 @@ int main(int argc, char** argv) {
             std::perror(root.constData());
             return 1;
         }
-        TQuietMessages messages;
         TLinuxFileSystem files;
-        const QString catalog =
-            CopyOfCatalog(CachedPreparedCatalog(200, 5000, true),
-                          QString::fromUtf8(MakeBenchFolder("Update")) + "/GeneralData.db");
-        UpdateFigure(messages, files, root, catalog);
+        UpdateFigure(files, root);
     }
     DiscsWindowFigure();
     return 0;
