@@ -14,11 +14,11 @@ TDiscCatalog::~TDiscCatalog() = default;
 std::vector<TDisc> TDiscCatalog::Discs() {
     TSqliteStatement query;
     Connection->Prepare(query, Connection->Holds("discs")
-                                   ? "SELECT Label, Files, Folders FROM discs"
+                                   ? "SELECT Label, Files, Folders FROM discs ORDER BY Label"
                                    : "SELECT coalesce(" + QuotedField(LabelField) +
                                          ", '') AS disc, count(*), count(DISTINCT coalesce(" +
                                          QuotedField(DirectoryField) +
-                                         ", '')) FROM records GROUP BY disc");
+                                         ", '')) FROM records GROUP BY disc ORDER BY disc");
     std::vector<TDisc> discs;
     while (Connection->Step(query))
         discs.push_back({query.ColumnText(0), query.ColumnInt64(1), query.ColumnInt64(2)});

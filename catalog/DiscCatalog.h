@@ -23,8 +23,9 @@ public:
     TDiscCatalog(const TDiscCatalog&) = delete;
     TDiscCatalog& operator=(const TDiscCatalog&) = delete;
 
-    // Every disc, in no particular order. A file without the table of discs (one that could
-    // never be written, so never prepared) is counted through its rows.
+    // Every disc, in the order of the labels' bytes, which costs nothing. A file without the
+    // table of discs (one that could never be written, so never prepared) is counted through
+    // its rows.
     std::vector<TDisc> Discs();
     // Whether anybody else (a cursor of this program, another program) wrote to the file
     // since Discs() was last called.

@@ -13,10 +13,15 @@ enum TColumn { LabelColumn, FilesColumn, FoldersColumn, ColumnCount };
 void TDiscListModel::SetDiscs(std::vector<TDisc> discs) {
     const QCollator order = NameOrder();
     // Labels the collator holds equal follow in code-unit order, so the order is total.
-    std::sort(discs.begin(), discs.end(), [&order](const TDisc& a, const TDisc& b) {
+    const auto before = [&order](const TDisc& a, const TDisc& b) {
         const int compared = order.compare(a.Label, b.Label);
         return compared != 0 ? compared < 0 : a.Label < b.Label;
-    });
+    };
+    // The catalogue lists its discs by the labels' bytes, which for labels as volumes carry
+    // them (capitals and digits) is already the user's order: looking costs a comparison a
+    // disc, a sort a dozen.
+    if (!std::is_sorted(discs.begin(), discs.end(), before))
+        std::sort(discs.begin(), discs.end(), before);
     beginResetModel();
     Discs = std::move(discs);
     endResetModel();
