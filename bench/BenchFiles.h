@@ -62,7 +62,7 @@ inline QByteArray TreeFolderPath(const QByteArray& root, int n) {
     return TreeFolderPath(root, n % TreeTopFolders) + "/S" + QByteArray::number(n);
 }
 
-inline void MakeTree(const QByteArray& root) {
+inline void MakeBenchTree(const QByteArray& root) {
     MakeFolderOrExit(root);
     static const char bytes[64] = {};
     for (int n = 0; n < TreeFolders; ++n) {

@@ -303,7 +303,7 @@ int main(int argc, char** argv) {
     CsvFigures();
     {
         const QByteArray root = QByteArray::fromStdString(BenchScratchFolder()) + "/TREE";
-        MakeTree(root);
+        MakeBenchTree(root);
         if (chdir(root.constData()) != 0) {
             std::perror(root.constData());
             return 1;

@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     const QByteArray scratch = QByteArray::fromStdString(BenchScratchFolder());
     const QByteArray root = scratch + "/TREE";
-    MakeTree(root);
+    MakeBenchTree(root);
     const QString data = QString::fromUtf8(MakeBenchFolder("Data"));
     const QString catalog = data + "/GeneralData.db";
     const QString staging = data + "/SelectedData.db";
