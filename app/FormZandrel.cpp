@@ -67,8 +67,9 @@ TFormZandrel::TFormZandrel(TMessageService& messages, QString catalogPath, QWidg
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
-    // A catalogue made before the search index gets it now; one that cannot, or a build the
-    // user cancelled, is searched through its rows as before.
+    // A catalogue made before the search index or the table of discs gets them now; one that
+    // cannot, or a build the user cancelled, is searched and its discs counted through its
+    // rows as before.
     RunUserCommand(Messages, [this] { PrepareCatalog(); });
     // A missing or unreadable catalog is reported now, before the window shows; the window
     // then opens with the cursor closed and every later reopen tries the same file again.
@@ -91,6 +92,12 @@ void TFormZandrel::CreateMenu() {
          &TFormZandrel::MenuItemDataInsertClick},
         {"Data", "MenuItemData", "Find", "MenuItemDataFind", QKeySequence(Qt::CTRL | Qt::Key_F),
          &TFormZandrel::MenuItemDataFindClick},
+        {"Data", "MenuItemData", "Discs...", "MenuItemDataDiscs",
+         QKeySequence(Qt::CTRL | Qt::Key_D), &TFormZandrel::MenuItemDataDiscsClick},
+        {"Data", "MenuItemData", "Export...", "MenuItemDataExport", QKeySequence(),
+         &TFormZandrel::MenuItemDataExportClick},
+        {"Data", "MenuItemData", "Import...", "MenuItemDataImport", QKeySequence(),
+         &TFormZandrel::MenuItemDataImportClick},
         {"Help", "MenuItemHelp", "Topics", "MenuItemHelpTopics", QKeySequence(),
          &TFormZandrel::MenuItemHelpTopicsClick},
         {"Exit", "MenuItemExit", "Exit", "MenuItemExiExit", QKeySequence(Qt::CTRL | Qt::Key_Q),
@@ -168,7 +175,8 @@ void TFormZandrel::FormCreate() {
 void TFormZandrel::PrepareCatalog() {
     if (!CatalogNeedsUpgrade(CatalogPath))
         return;
-    QProgressDialog progress(QStringLiteral("Preparing the catalogue for searching..."),
+    QProgressDialog progress(QStringLiteral("Preparing the catalogue for searching and for its "
+                                            "list of discs..."),
                              QStringLiteral("Cancel"), 0, 0, this);
     progress.setWindowTitle(windowTitle());
     progress.setWindowModality(Qt::ApplicationModal);
@@ -215,6 +223,18 @@ void TFormZandrel::MenuItemDataInsertClick() {
 
 void TFormZandrel::MenuItemDataFindClick() {
     emit FindRequested();
+}
+
+void TFormZandrel::MenuItemDataDiscsClick() {
+    emit DiscsRequested();
+}
+
+void TFormZandrel::MenuItemDataExportClick() {
+    emit ExportRequested();
+}
+
+void TFormZandrel::MenuItemDataImportClick() {
+    emit ImportRequested();
 }
 
 void TFormZandrel::MenuItemHelpTopicsClick() {

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: browses and edits the whole catalog through the cursor TableData, and
-// opens the insert-data and find windows. Closing it ends the program.
+// opens the insert-data, find and discs windows and the CSV export and import. Closing it
+// ends the program.
 
 #include "catalog/TableCursor.h"
 #include "widgets/records/DataSource.h"
@@ -26,6 +27,9 @@ public:
     void MenuItemExiExitClick();
     void MenuItemDataInsertClick();
     void MenuItemDataFindClick();
+    void MenuItemDataDiscsClick();
+    void MenuItemDataExportClick();
+    void MenuItemDataImportClick();
     void MenuItemHelpTopicsClick();
     void LabelByQorvinClick();
     void DataSourceDataDataChange(int field);
@@ -39,6 +43,12 @@ signals:
     void InsertDataRequested();
     // "Data" / "Find": the find window shows.
     void FindRequested();
+    // "Data" / "Discs...": the discs window shows.
+    void DiscsRequested();
+    // "Data" / "Export..." and "Import...": the whole catalogue to a CSV file, rows of one
+    // appended to it.
+    void ExportRequested();
+    void ImportRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -6,9 +6,14 @@
 #include "catalog/DataError.h"
 #include "catalog/TablePaths.h"
 #include "platform/LinuxFileSystem.h"
+#include "widgets/DesktopPrompts.h"
 #include "widgets/DialogMessages.h"
+#include "widgets/UserCommand.h"
+#include "windows/CsvTransfer.h"
+#include "windows/FormDiscs.h"
 #include "windows/FormFind.h"
 #include "windows/FormInsertData.h"
+#include "windows/FormUpdateDisc.h"
 
 #include <QStandardPaths>
 
@@ -39,6 +44,24 @@ int main(int argc, char* argv[]) {
                      &TFormInsertData::Show);
     TFormFind FormFind(messages, FormZandrel.DataSourceData, &FormZandrel);
     QObject::connect(&FormZandrel, &TFormZandrel::FindRequested, &FormFind, &TFormFind::Show);
+
+    // The discs, their update and the CSV files, greyed with the main window.
+    TDesktopPrompts prompts;
+    TCsvTransfer CsvTransfer(messages, prompts, FormZandrel.DataSourceData, &FormZandrel);
+    TFormDiscs FormDiscs(messages, prompts, FormZandrel.DataSourceData, &FormZandrel);
+    TFormUpdateDisc FormUpdateDisc(messages, files, FormZandrel.DataSourceData, &FormZandrel);
+    QObject::connect(&FormZandrel, &TFormZandrel::DiscsRequested, &FormDiscs, &TFormDiscs::Show);
+    QObject::connect(&FormZandrel, &TFormZandrel::ExportRequested, &CsvTransfer,
+                     &TCsvTransfer::ExportCatalogue);
+    QObject::connect(&FormZandrel, &TFormZandrel::ImportRequested, &CsvTransfer,
+                     &TCsvTransfer::Import);
+    QObject::connect(&FormDiscs, &TFormDiscs::GoToRowRequested, &FormZandrel, [&](qint64 rowId) {
+        RunUserCommand(messages, [&] { FormZandrel.ShowRow(rowId); });
+    });
+    QObject::connect(&FormDiscs, &TFormDiscs::UpdateRequested, &FormUpdateDisc,
+                     &TFormUpdateDisc::Show);
+    QObject::connect(&FormDiscs, &TFormDiscs::ExportRequested, &CsvTransfer,
+                     &TCsvTransfer::ExportDisc);
     FormZandrel.show();
     return TZandrelApplication::exec();
 }

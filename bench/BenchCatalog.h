@@ -9,6 +9,7 @@
 // "readme" has one hit in 10,000 rows (1,000 in ten million), and no file holds "zqxj".
 
 #include "BenchFiles.h"
+#include "catalog/TableCursor.h"
 #include "catalog/TableFileMaker.h"
 
 #include <QCoreApplication>
@@ -76,4 +77,12 @@ inline QString CopyOfCatalog(const QString& path, const QString& copy) {
         std::exit(1);
     }
     return copy;
+}
+
+// The rows of the table file at `path`, counted as the program counts them.
+inline qint64 RowsIn(const QString& path) {
+    TTableCursor counter(QStringLiteral("Counter"));
+    counter.SetTableName(path);
+    counter.Open();
+    return counter.RecordCount();
 }

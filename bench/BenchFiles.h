@@ -47,3 +47,28 @@ inline void RunOrExit(const QString& program, const QStringList& arguments) {
         std::exit(1);
     }
 }
+
+// The tree of the scanning benchmarks: 100,000 files in 5,000 folders, the first fifty at the
+// root and the others below them in turn, twenty files of 0 to 57 bytes in each.
+constexpr int TreeFolders = 5000;
+constexpr int TreeTopFolders = 50;
+constexpr int TreeFilesPerFolder = 20;
+constexpr qint64 TreeFiles = qint64(TreeFolders) * TreeFilesPerFolder;
+
+// Folder n of the tree (0 to 4,999).
+inline QByteArray TreeFolderPath(const QByteArray& root, int n) {
+    if (n < TreeTopFolders)
+        return root + "/T" + QByteArray::number(n);
+    return TreeFolderPath(root, n % TreeTopFolders) + "/S" + QByteArray::number(n);
+}
+
+inline void MakeBenchTree(const QByteArray& root) {
+    MakeFolderOrExit(root);
+    static const char bytes[64] = {};
+    for (int n = 0; n < TreeFolders; ++n) {
+        const QByteArray folder = TreeFolderPath(root, n);
+        MakeFolderOrExit(folder);
+        for (int file = 0; file < TreeFilesPerFolder; ++file)
+            MakeFileOrExit(folder + "/f" + QByteArray::number(file) + ".bin", bytes, file * 3);
+    }
+}

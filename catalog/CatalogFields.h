@@ -6,6 +6,8 @@
 #include <array>
 
 inline constexpr int CatalogFieldCount = 4;
+// Each field's index in the table below, the column order of `records`.
+enum TCatalogFieldIndex { LabelField, DirectoryField, FileField, ComentsField };
 
 struct TCatalogField {
     const char* Name = nullptr;  // the column of `records`, and the field's name

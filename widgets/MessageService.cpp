@@ -23,8 +23,11 @@ QString TMessageService::TextOf(const std::exception& error) {
 }
 
 bool TMessageService::ConfirmDelete() {
-    return Show(
-        {TBoxKind::Confirmation, QStringLiteral("Confirm"), QStringLiteral("Delete record?")});
+    return Confirm(QStringLiteral("Delete record?"));
+}
+
+bool TMessageService::Confirm(const QString& question) {
+    return Show({TBoxKind::Confirmation, QStringLiteral("Confirm"), question});
 }
 
 QString TMessageService::ApplicationTitle() {

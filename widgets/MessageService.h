@@ -25,6 +25,8 @@ public:
     void ShowError(const std::exception& error);
     // "Confirm" / "Delete record?" with "OK" (default) and "Cancel"; true when OK was chosen.
     bool ConfirmDelete();
+    // "Confirm" / `question`, as ConfirmDelete asks.
+    bool Confirm(const QString& question);
 
     // The application title is the caption of every message and error box.
     static QString ApplicationTitle();

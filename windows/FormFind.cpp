@@ -1,5 +1,7 @@
 #include "windows/FormFind.h"
 
+#include "windows/WindowPieces.h"
+
 #include "widgets/MessageService.h"
 #include "widgets/UserCommand.h"
 #include "widgets/WaitCursor.h"
@@ -121,15 +123,7 @@ void TFormFind::CreateOptions() {
 }
 
 void TFormFind::Show() {
-    show();
-    // Its frame is known once shown.
-    if (!Placed && MainWindow) {
-        move(MainWindow->frameGeometry().center() -
-             QRect(QPoint(), frameGeometry().size()).center());
-        Placed = true;
-    }
-    raise();
-    activateWindow();
+    ShowBeside(*this, MainWindow, Placed);
 }
 
 void TFormFind::FormClose() {

@@ -19,7 +19,6 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QStatusBar>
@@ -35,31 +34,11 @@ constexpr int LabelLength = 11; // a buffer of 12 with its terminator
 const QString SelectDataCaption = QStringLiteral("Select Data");
 const QString StopCaption = QStringLiteral("Stop");
 
-QPushButton* Button(QWidget* parent, const char* name, const QString& text, QRect place) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(place);
-    return button;
-}
-
 // To follow on after a semicolon: "The disk is full" becomes "the disk is full".
 QString FirstLetterLowered(QString text) {
     if (!text.isEmpty())
         text[0] = text[0].toLower();
     return text;
-}
-
-// "%.0n": a whole number with the user's thousands separators.
-QString Formatted(qint64 number) {
-    return QLocale().toString(number);
-}
-
-// The end message's line for what a selection could not catalogue; empty when nothing was.
-QString LeftOutLine(qint64 count, const QString& first) {
-    if (count <= 0)
-        return {};
-    return QStringLiteral("\n%1 folders or files could not be catalogued; the first: %2")
-        .arg(Formatted(count), first);
 }
 } // namespace
 
@@ -152,7 +131,7 @@ QWidget* TFormInsertData::CreatePanelDirectory() {
     DirectoryListBoxDirectory->SetFileList(FileListBoxDirectory);
     FilterComboBoxDirectory->SetFileList(FileListBoxDirectory);
 
-    ButtonSelectData = Button(panel, "ButtonSelectData", SelectDataCaption, {584, 16, 89, 25});
+    ButtonSelectData = PushButton(panel, "ButtonSelectData", SelectDataCaption, {584, 16, 89, 25});
     CheckBoxSubDir = new QCheckBox(QStringLiteral("Sub-Diretories"), panel);
     CheckBoxSubDir->setObjectName(QStringLiteral("CheckBoxSubDir"));
     // Wide enough for its caption in the platform's font, which is wider than the stored one.
@@ -163,8 +142,8 @@ QWidget* TFormInsertData::CreatePanelDirectory() {
     EditLabel->setGeometry(584, 88, 89, 21);
     EditLabel->setToolTip(QStringLiteral("Opcional"));
     ButtonInsertData =
-        Button(panel, "ButtonInsertData", QStringLiteral("Insert Data"), {584, 120, 89, 25});
-    ButtonBack = Button(panel, "ButtonBack", QStringLiteral("Back"), {584, 152, 89, 25});
+        PushButton(panel, "ButtonInsertData", QStringLiteral("Insert Data"), {584, 120, 89, 25});
+    ButtonBack = PushButton(panel, "ButtonBack", QStringLiteral("Back"), {584, 152, 89, 25});
 
     QWidget* order[] = {DirectoryListBoxDirectory,
                         FileListBoxDirectory,

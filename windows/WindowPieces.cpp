@@ -2,8 +2,12 @@
 
 #include "catalog/CatalogFields.h"
 #include "catalog/TableCursor.h"
+#include "widgets/records/DataSource.h"
 
 #include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QStatusBar>
 
 namespace {
@@ -29,6 +33,13 @@ QFrame* RaisedPanel(const char* name, int height) {
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setFixedHeight(height);
     return panel;
+}
+
+QPushButton* PushButton(QWidget* parent, const char* name, const QString& text, QRect place) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(place);
+    return button;
 }
 
 QStatusBar* CounterStatusBar(QLabel*& counter) {
@@ -58,4 +69,40 @@ std::vector<TGridColumn> CatalogGridColumns() {
         columns.push_back(
             {QString::fromLatin1(field.Name), QString::fromLatin1(field.Title), field.GridWidth});
     return columns;
+}
+
+QString Formatted(qint64 number) {
+    return QLocale().toString(number);
+}
+
+QString Counted(qint64 count, const QString& one, const QString& many) {
+    return Formatted(count) + u' ' + (count == 1 ? one : many);
+}
+
+QString LeftOutLine(qint64 count, const QString& first) {
+    if (count <= 0)
+        return {};
+    return QStringLiteral("\n%1 folders or files could not be catalogued; the first: %2")
+        .arg(Formatted(count), first);
+}
+
+void WriteBesideMainWindow(TDataSource& mainSource, const std::function<void()>& work) {
+    mainSource.PostPendingEdit();
+    TTableCursor* cursor = mainSource.DataSet();
+    const auto refresh = qScopeGuard([cursor] {
+        if (cursor && cursor->Active())
+            cursor->Refresh();
+    });
+    work();
+}
+
+void ShowBeside(QWidget& window, QWidget* mainWindow, bool& placed) {
+    window.show();
+    if (!placed && mainWindow) {
+        window.move(mainWindow->frameGeometry().center() -
+                    QRect(QPoint(), window.frameGeometry().size()).center());
+        placed = true;
+    }
+    window.raise();
+    window.activateWindow();
 }

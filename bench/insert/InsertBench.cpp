@@ -4,11 +4,12 @@
 // same rows from the attached staging file in one transaction; and the window's peak memory
 // during the scan above the idle program.
 
+#include "BenchCatalog.h"
 #include "BenchFiles.h"
+#include "BenchMessages.h"
 #include "catalog/TableCursor.h"
 #include "catalog/TableFileMaker.h"
 #include "platform/LinuxFileSystem.h"
-#include "widgets/MessageService.h"
 #include "windows/FormInsertData.h"
 
 #include <QApplication>
@@ -20,29 +21,8 @@
 #include <unistd.h>
 
 namespace {
-constexpr int Folders = 5000; // 50 at the top, each with 99 below
-constexpr int TopFolders = 50;
-constexpr int FilesPerFolder = 20;
-constexpr qint64 Files = qint64(Folders) * FilesPerFolder;
+constexpr qint64 Files = TreeFiles;
 constexpr int CatalogRows = 1000000;
-
-// Folder n (0 to 4,999): the first fifty stand at the root, the others below them in turn.
-QByteArray FolderPath(const QByteArray& root, int n) {
-    if (n < TopFolders)
-        return root + "/T" + QByteArray::number(n);
-    return FolderPath(root, n % TopFolders) + "/S" + QByteArray::number(n);
-}
-
-void MakeTree(const QByteArray& root) {
-    MakeFolderOrExit(root);
-    static const char bytes[64] = {};
-    for (int n = 0; n < Folders; ++n) {
-        const QByteArray folder = FolderPath(root, n);
-        MakeFolderOrExit(folder);
-        for (int file = 0; file < FilesPerFolder; ++file)
-            MakeFileOrExit(folder + "/f" + QByteArray::number(file) + ".bin", bytes, file * 3);
-    }
-}
 
 void ExecuteOrExit(sqlite3* connection, const char* sql) {
     char* error = nullptr;
@@ -62,13 +42,6 @@ void MakeCatalog(const QString& path) {
                   "1000000) INSERT INTO records SELECT 'DISC' || (i / 10000), "
                   "'D:\\DATA\\F' || (i % 500) || '\\', 'file' || i || '.dat', '' FROM n");
     sqlite3_close(connection);
-}
-
-qint64 RowsIn(const QString& path) {
-    TTableCursor counter(QStringLiteral("Counter"));
-    counter.SetTableName(path);
-    counter.Open();
-    return counter.RecordCount();
 }
 
 // Appends the staging rows as plain SQLite does it at its best: one statement, one commit.
@@ -105,18 +78,6 @@ void ExpectRowsOrExit(const QString& catalog) {
     }
 }
 
-// Boxes are answered at once; the last text is kept to check the counts.
-class TQuietMessages : public TMessageService {
-public:
-    QString Last;
-
-protected:
-    bool Show(const TBoxRequest& request) override {
-        Last = request.Text;
-        return true;
-    }
-};
-
 void ExpectOrExit(const QString& text, const QString& expected) {
     if (!text.startsWith(expected)) {
         std::fprintf(stderr, "the window said \"%s\", not \"%s...\"\n", qPrintable(text),
@@ -130,7 +91,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     const QByteArray scratch = QByteArray::fromStdString(BenchScratchFolder());
     const QByteArray root = scratch + "/TREE";
-    MakeTree(root);
+    MakeBenchTree(root);
     const QString data = QString::fromUtf8(MakeBenchFolder("Data"));
     const QString catalog = data + "/GeneralData.db";
     const QString staging = data + "/SelectedData.db";

@@ -32,3 +32,8 @@ QByteArray FieldDeclarations() {
                QByteArray::number(CatalogFields[size_t(field)].DeclaredSize) + ")";
     });
 }
+
+QByteArray DiscCondition(const QString& label, int parameter) {
+    const QByteArray equal = QuotedField(LabelField) + " = ?" + QByteArray::number(parameter);
+    return label.isEmpty() ? "(" + equal + " OR " + QuotedField(LabelField) + " IS NULL)" : equal;
+}

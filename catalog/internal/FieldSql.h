@@ -3,6 +3,7 @@
 // statement spells the four columns out.
 
 #include <QByteArray>
+#include <QString>
 
 // The field's column name, quoted: "Label".
 QByteArray QuotedField(int field);
@@ -13,3 +14,6 @@ QByteArray FieldList(const char* prefix = "");
 QByteArray FieldParameters(int first = 1);
 // The columns of `records` as a file this program makes declares them.
 QByteArray FieldDeclarations();
+// The rows of disc `label`, which the statement binds as parameter ?`parameter`: the empty
+// label also takes the rows that have none (NULL), as the table of discs counts them.
+QByteArray DiscCondition(const QString& label, int parameter = 1);

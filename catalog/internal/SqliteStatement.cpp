@@ -11,6 +11,11 @@ void TSqliteStatement::BindText(int index, const QByteArray& utf8) {
     sqlite3_bind_text(Handle.get(), index, utf8.constData(), int(utf8.size()), SQLITE_STATIC);
 }
 
+void TSqliteStatement::BindText(int index, QByteArrayView utf8) {
+    sqlite3_bind_text(Handle.get(), index, utf8.isEmpty() ? "" : utf8.data(), int(utf8.size()),
+                      SQLITE_STATIC);
+}
+
 void TSqliteStatement::BindInt64(int index, qint64 value) {
     sqlite3_bind_int64(Handle.get(), index, value);
 }

@@ -19,6 +19,8 @@ public:
 
     // The text must stay alive until the statement is stepped and reset.
     void BindText(int index, const QByteArray& utf8);
+    // An empty view binds an empty text, never NULL.
+    void BindText(int index, QByteArrayView utf8);
     void BindInt64(int index, qint64 value);
     // Binds exactly what was stored, `shown` (UTF-8) for a value stored as it shows; both
     // must stay alive like a bound text.

@@ -1,14 +1,12 @@
 #include "catalog/internal/TableFile.h"
 
 #include "catalog/BusyTimeout.h"
+#include "catalog/internal/CatalogConnection.h"
 #include "catalog/internal/WriteAccess.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QUrl>
-#include <cerrno>
 #include <map>
-#include <sys/stat.h>
 
 namespace {
 
@@ -21,22 +19,6 @@ QString RegistryKey(const QString& path) {
     const QFileInfo info(path);
     const QString canonical = info.canonicalFilePath();
     return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
-}
-
-// The device and inode the path names now; none when it names nothing.
-bool IdentityOf(const QString& path, quint64& device, quint64& inode) {
-    struct stat info {};
-    if (stat(QFile::encodeName(path).constData(), &info) != 0)
-        return false;
-    device = info.st_dev;
-    inode = info.st_ino;
-    return true;
-}
-
-int DeclaredSize(const QString& type) {
-    static const QRegularExpression size(QStringLiteral("\\(\\s*(\\d+)\\s*\\)"));
-    const QRegularExpressionMatch match = size.match(type);
-    return match.hasMatch() ? match.captured(1).toInt() : 0;
 }
 
 const QString ReplacedWhileOpenText =
@@ -250,30 +232,7 @@ void TTableFile::StepWrite(TSqliteStatement& statement) {
 }
 
 QString TTableFile::EngineText(int resultCode) const {
-    const QString engineWords =
-        QString::fromUtf8(Connection ? sqlite3_errmsg(Connection) : sqlite3_errstr(resultCode));
-    // The engine reports a disk that filled up while its log's index grew as an I/O error.
-    if ((resultCode & 0xff) == SQLITE_IOERR && Connection &&
-        sqlite3_system_errno(Connection) == ENOSPC)
-        resultCode = SQLITE_FULL;
-    switch (resultCode & 0xff) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return QStringLiteral("Table is busy: another program is writing to it.");
-    case SQLITE_READONLY:
-        return QStringLiteral("Table is read-only: the row cannot be stored.");
-    case SQLITE_NOTADB:
-        return QStringLiteral("The file is not a table file.");
-    case SQLITE_CORRUPT:
-        return QStringLiteral("The table file is damaged: %1.").arg(engineWords);
-    case SQLITE_FULL:
-        return QStringLiteral("The disk is full: the row cannot be stored.");
-    case SQLITE_CANTOPEN:
-    case SQLITE_PERM:
-        return QStringLiteral("The table file cannot be opened.");
-    default:
-        return QStringLiteral("Table error: %1.").arg(engineWords);
-    }
+    return ::EngineText(Connection, resultCode);
 }
 
 void TTableFile::Fail(int resultCode) const {

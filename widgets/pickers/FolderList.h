@@ -33,6 +33,8 @@ public:
     void FollowDrive(QChar letter);
     // Opens the highlighted line. Throws as FollowDrive does.
     void OpenHighlightedLine();
+    // Enters `path` ("E:\", "E:\DOCS") and shows it. Throws as FollowDrive does.
+    void SetCurrentFolder(const QString& path) { EnterAndShow(path); }
 
 signals:
     void Change(); // after each change of folder
