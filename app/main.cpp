@@ -1,6 +1,7 @@
-// The program block: start-up in its fixed order, then the event loop until the main window
-// closes.
+// The program block: the command line's answers, or start-up in its fixed order, then the event
+// loop until the main window closes.
 
+#include "app/CommandLine.h"
 #include "app/FormZandrel.h"
 #include "app/ZandrelApplication.h"
 #include "catalog/DataError.h"
@@ -13,6 +14,9 @@
 #include <QStandardPaths>
 
 int main(int argc, char* argv[]) {
+    // Before any window, so it needs no display.
+    if (CommandLineWanted(argc, argv))
+        return RunCommandLine(argc, argv);
     TDialogMessages messages;
     TZandrelApplication application(argc, argv, messages);
     // An installed program's data folder is named after the application (~/.local/share/zandrel),
