@@ -91,6 +91,8 @@ void TFormZandrel::CreateMenu() {
          &TFormZandrel::MenuItemDataInsertClick},
         {"Data", "MenuItemData", "Find", "MenuItemDataFind", QKeySequence(Qt::CTRL | Qt::Key_F),
          &TFormZandrel::MenuItemDataFindClick},
+        {"Data", "MenuItemData", "Search...", "MenuItemDataSearch",
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), &TFormZandrel::MenuItemDataSearchClick},
         {"Help", "MenuItemHelp", "Topics", "MenuItemHelpTopics", QKeySequence(),
          &TFormZandrel::MenuItemHelpTopicsClick},
         {"Exit", "MenuItemExit", "Exit", "MenuItemExiExit", QKeySequence(Qt::CTRL | Qt::Key_Q),
@@ -217,6 +219,10 @@ void TFormZandrel::MenuItemDataFindClick() {
     emit FindRequested();
 }
 
+void TFormZandrel::MenuItemDataSearchClick() {
+    emit SearchRequested();
+}
+
 void TFormZandrel::MenuItemHelpTopicsClick() {
     Messages.ShowMessage(QStringLiteral("Not Available"));
 }
@@ -237,6 +243,10 @@ void TFormZandrel::ShowRow(qint64 rowId) {
     show();
     raise();
     activateWindow();
+}
+
+void TFormZandrel::GoToRow(qint64 rowId) {
+    RunUserCommand(Messages, [this, rowId] { ShowRow(rowId); });
 }
 
 void TFormZandrel::DataSourceDataDataChange(int) {

@@ -1,6 +1,6 @@
 #pragma once
 // The main window: browses and edits the whole catalog through the cursor TableData, and
-// opens the insert-data and find windows. Closing it ends the program.
+// opens the insert-data, find and search windows. Closing it ends the program.
 
 #include "catalog/TableCursor.h"
 #include "widgets/records/DataSource.h"
@@ -26,12 +26,15 @@ public:
     void MenuItemExiExitClick();
     void MenuItemDataInsertClick();
     void MenuItemDataFindClick();
+    void MenuItemDataSearchClick();
     void MenuItemHelpTopicsClick();
     void LabelByQorvinClick();
     void DataSourceDataDataChange(int field);
     // Makes the row `rowId` the current row and brings the window forward: where another
     // window (a search, the discs) sends the user. Throws, saying why, when it cannot.
     void ShowRow(qint64 rowId);
+    // ShowRow for another window's signal: its error shows in the error box.
+    void GoToRow(qint64 rowId);
 
 signals:
     // "Data" / "Insert", once a pending edit is posted, and a close while this window is
@@ -39,6 +42,8 @@ signals:
     void InsertDataRequested();
     // "Data" / "Find": the find window shows.
     void FindRequested();
+    // "Data" / "Search...": the search window shows or comes forward.
+    void SearchRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

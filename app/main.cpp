@@ -10,6 +10,7 @@
 #include "widgets/DialogMessages.h"
 #include "windows/FormFind.h"
 #include "windows/FormInsertData.h"
+#include "windows/FormSearch.h"
 
 #include <QStandardPaths>
 
@@ -43,6 +44,10 @@ int main(int argc, char* argv[]) {
                      &TFormInsertData::Show);
     TFormFind FormFind(messages, FormZandrel.DataSourceData, &FormZandrel);
     QObject::connect(&FormZandrel, &TFormZandrel::FindRequested, &FormFind, &TFormFind::Show);
+    TFormSearch FormSearch(messages, TablePathIn(tableFolder, CatalogTableFileName), &FormZandrel);
+    QObject::connect(&FormZandrel, &TFormZandrel::SearchRequested, &FormSearch, &TFormSearch::Show);
+    QObject::connect(&FormSearch, &TFormSearch::GoToRowRequested, &FormZandrel,
+                     &TFormZandrel::GoToRow);
     FormZandrel.show();
     return TZandrelApplication::exec();
 }

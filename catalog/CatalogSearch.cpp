@@ -122,10 +122,15 @@ bool TCatalogSearch::Indexed() const {
     return File->Indexed;
 }
 
-void TCatalogSearch::Start(const QString& text, int field) {
+void TCatalogSearch::Stop() {
     File->Walk = {};
     File->Reader = {};
     File->Walking = false;
+    File->Sql.clear();
+}
+
+void TCatalogSearch::Start(const QString& text, int field) {
+    Stop();
     File->Folded = FoldedText(text);
     File->Trigrams = File->Indexed ? TrigramQuery(text) : QByteArray();
     File->Sql = MatchingRowsSql(field, !File->Trigrams.isEmpty(), true);

@@ -36,6 +36,8 @@ public:
     // Looks for `text` in `field` (a field index, or AllFields) from the first row on; the
     // search going on is dropped at once.
     void Start(const QString& text, int field);
+    // Drops the search going on, and what the engine holds for it.
+    void Stop();
     // Moves to the next row looked at, matching or not; false at the end of the table.
     bool Step();
     // The row Step moved to: its rowid, whether it matches, and its fields.

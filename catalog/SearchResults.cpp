@@ -14,9 +14,15 @@ TSearchResults::TSearchResults(const QString& path)
     : Catalog(path) {}
 
 void TSearchResults::Start(const QString& text, int field) {
+    Stop();
     Catalog.Start(text, field);
-    Found = 0;
     Done = false;
+}
+
+void TSearchResults::Stop() {
+    Catalog.Stop();
+    Found = 0;
+    Done = true;
     LastFoundRowId = 0;
     Anchors.clear();
     for (TBlock& block : Blocks)

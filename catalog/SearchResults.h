@@ -21,6 +21,8 @@ public:
 
     // Looks for `text` in `field` anew; what was counted and read before is dropped.
     void Start(const QString& text, int field);
+    // Drops the search and its matches.
+    void Stop();
     // Counts on until `deadline` passes, the last row has been looked at, or the first page
     // has just been counted, so that a window shows it at once.
     void CountOn(const QDeadlineTimer& deadline);

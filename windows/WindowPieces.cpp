@@ -3,6 +3,7 @@
 #include "catalog/CatalogFields.h"
 #include "catalog/TableCursor.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QStatusBar>
 
@@ -58,4 +59,10 @@ std::vector<TGridColumn> CatalogGridColumns() {
         columns.push_back(
             {QString::fromLatin1(field.Name), QString::fromLatin1(field.Title), field.GridWidth});
     return columns;
+}
+
+void StayEnabledBesideParent(QWidget& window, const QEvent& event) {
+    if (event.type() == QEvent::EnabledChange && !window.isEnabled() &&
+        !window.testAttribute(Qt::WA_ForceDisabled))
+        window.setEnabled(true);
 }

@@ -1,12 +1,14 @@
 #pragma once
-// The pieces the main and insert-data windows build alike: navy labels, raised panels, the
-// three-panel status bar with its record counter, and the four catalog columns of a grid.
+// The pieces the windows build alike: navy labels, raised panels, the three-panel status bar
+// with its record counter, the four catalog columns of a grid, and a tool window that stays
+// usable beside a greyed main window.
 
 #include "widgets/records/RecordGrid.h"
 
 #include <QString>
 #include <vector>
 
+class QEvent;
 class QFrame;
 class QLabel;
 class QPoint;
@@ -24,3 +26,7 @@ QString RecordCounterText(const TTableCursor& cursor);
 
 // Label, Directory, File and Coments with their titles and widths.
 std::vector<TGridColumn> CatalogGridColumns();
+
+// For a window's changeEvent, when its parent is the main window: greying the main window
+// (while the insert-data window shows) greys its child windows too, and this one stays usable.
+void StayEnabledBesideParent(QWidget& window, const QEvent& event);
