@@ -12,7 +12,8 @@
 class TSearchResults {
 public:
     // The first rows counted are kept as they are found, so the first page needs no reading.
-    static constexpr qint64 FirstPageRows = 128;
+    // A hundred rows: more than a window shows, and no more than a keystroke waits for.
+    static constexpr qint64 FirstPageRows = 100;
 
     // Opens the catalogue at `path` for searching (TCatalogSearch).
     explicit TSearchResults(const QString& path);
