@@ -271,11 +271,7 @@ void MemoryFigure(const QString& indexedMillion) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
-        if (!message.startsWith(QLatin1String("This plugin does not support")))
-            std::fprintf(stderr, "%s\n", qPrintable(message));
-    });
+    UseOffscreenPlatform();
     QApplication application(argc, argv);
     const QString tenMillion = CachedCatalog(2000, 5000);
     const QString big = Scratch("big.db");
