@@ -92,6 +92,8 @@ void TFormZandrel::CreateMenu() {
          &TFormZandrel::MenuItemDataInsertClick},
         {"Data", "MenuItemData", "Find", "MenuItemDataFind", QKeySequence(Qt::CTRL | Qt::Key_F),
          &TFormZandrel::MenuItemDataFindClick},
+        {"Data", "MenuItemData", "Search...", "MenuItemDataSearch",
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), &TFormZandrel::MenuItemDataSearchClick},
         {"Data", "MenuItemData", "Discs...", "MenuItemDataDiscs",
          QKeySequence(Qt::CTRL | Qt::Key_D), &TFormZandrel::MenuItemDataDiscsClick},
         {"Data", "MenuItemData", "Export...", "MenuItemDataExport", QKeySequence(),
@@ -237,6 +239,10 @@ void TFormZandrel::MenuItemDataImportClick() {
     emit ImportRequested();
 }
 
+void TFormZandrel::MenuItemDataSearchClick() {
+    emit SearchRequested();
+}
+
 void TFormZandrel::MenuItemHelpTopicsClick() {
     Messages.ShowMessage(QStringLiteral("Not Available"));
 }
@@ -257,6 +263,10 @@ void TFormZandrel::ShowRow(qint64 rowId) {
     show();
     raise();
     activateWindow();
+}
+
+void TFormZandrel::GoToRow(qint64 rowId) {
+    RunUserCommand(Messages, [this, rowId] { ShowRow(rowId); });
 }
 
 void TFormZandrel::DataSourceDataDataChange(int) {

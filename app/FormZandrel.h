@@ -1,7 +1,7 @@
 #pragma once
 // The main window: browses and edits the whole catalog through the cursor TableData, and
-// opens the insert-data, find and discs windows and the CSV export and import. Closing it
-// ends the program.
+// opens the insert-data, find, search and discs windows and the CSV export and import.
+// Closing it ends the program.
 
 #include "catalog/TableCursor.h"
 #include "widgets/records/DataSource.h"
@@ -30,12 +30,15 @@ public:
     void MenuItemDataDiscsClick();
     void MenuItemDataExportClick();
     void MenuItemDataImportClick();
+    void MenuItemDataSearchClick();
     void MenuItemHelpTopicsClick();
     void LabelByQorvinClick();
     void DataSourceDataDataChange(int field);
     // Makes the row `rowId` the current row and brings the window forward: where another
     // window (a search, the discs) sends the user. Throws, saying why, when it cannot.
     void ShowRow(qint64 rowId);
+    // ShowRow for another window's signal: its error shows in the error box.
+    void GoToRow(qint64 rowId);
 
 signals:
     // "Data" / "Insert", once a pending edit is posted, and a close while this window is
@@ -49,6 +52,8 @@ signals:
     // appended to it.
     void ExportRequested();
     void ImportRequested();
+    // "Data" / "Search...": the search window shows or comes forward.
+    void SearchRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

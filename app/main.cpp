@@ -1,6 +1,7 @@
-// The program block: start-up in its fixed order, then the event loop until the main window
-// closes.
+// The program block: the command line's answers, or start-up in its fixed order, then the event
+// loop until the main window closes.
 
+#include "app/CommandLine.h"
 #include "app/FormZandrel.h"
 #include "app/ZandrelApplication.h"
 #include "catalog/DataError.h"
@@ -8,16 +9,19 @@
 #include "platform/LinuxFileSystem.h"
 #include "widgets/DesktopPrompts.h"
 #include "widgets/DialogMessages.h"
-#include "widgets/UserCommand.h"
 #include "windows/CsvTransfer.h"
 #include "windows/FormDiscs.h"
 #include "windows/FormFind.h"
 #include "windows/FormInsertData.h"
+#include "windows/FormSearch.h"
 #include "windows/FormUpdateDisc.h"
 
 #include <QStandardPaths>
 
 int main(int argc, char* argv[]) {
+    // Before any window, so it needs no display.
+    if (CommandLineWanted(argc, argv))
+        return RunCommandLine(argc, argv);
     TDialogMessages messages;
     TZandrelApplication application(argc, argv, messages);
     // An installed program's data folder is named after the application (~/.local/share/zandrel),
@@ -44,6 +48,10 @@ int main(int argc, char* argv[]) {
                      &TFormInsertData::Show);
     TFormFind FormFind(messages, FormZandrel.DataSourceData, &FormZandrel);
     QObject::connect(&FormZandrel, &TFormZandrel::FindRequested, &FormFind, &TFormFind::Show);
+    TFormSearch FormSearch(messages, TablePathIn(tableFolder, CatalogTableFileName), &FormZandrel);
+    QObject::connect(&FormZandrel, &TFormZandrel::SearchRequested, &FormSearch, &TFormSearch::Show);
+    QObject::connect(&FormSearch, &TFormSearch::GoToRowRequested, &FormZandrel,
+                     &TFormZandrel::GoToRow);
 
     // The discs, their update and the CSV files, greyed with the main window.
     TDesktopPrompts prompts;
@@ -55,9 +63,8 @@ int main(int argc, char* argv[]) {
                      &TCsvTransfer::ExportCatalogue);
     QObject::connect(&FormZandrel, &TFormZandrel::ImportRequested, &CsvTransfer,
                      &TCsvTransfer::Import);
-    QObject::connect(&FormDiscs, &TFormDiscs::GoToRowRequested, &FormZandrel, [&](qint64 rowId) {
-        RunUserCommand(messages, [&] { FormZandrel.ShowRow(rowId); });
-    });
+    QObject::connect(&FormDiscs, &TFormDiscs::GoToRowRequested, &FormZandrel,
+                     &TFormZandrel::GoToRow);
     QObject::connect(&FormDiscs, &TFormDiscs::UpdateRequested, &FormUpdateDisc,
                      &TFormUpdateDisc::Show);
     QObject::connect(&FormDiscs, &TFormDiscs::ExportRequested, &CsvTransfer,

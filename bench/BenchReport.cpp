@@ -1,6 +1,8 @@
 #include "BenchReport.h"
 
+#include <QString>
 #include <QTemporaryDir>
+#include <QtGlobal>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -42,4 +44,12 @@ std::string BenchScratchFolder() {
     if (!folder)
         folder = std::make_unique<QTemporaryDir>();
     return folder->path().toStdString();
+}
+
+void UseOffscreenPlatform() {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
+        if (!message.startsWith(QLatin1String("This plugin does not support")))
+            std::fprintf(stderr, "%s\n", qPrintable(message));
+    });
 }

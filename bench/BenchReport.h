@@ -36,5 +36,9 @@ private:
     double StartMB = 0;
 };
 
+// Before the QApplication: windows on the offscreen platform, whose word at every window shown
+// or raised that it cannot is left out of the output.
+void UseOffscreenPlatform();
+
 // The temporary folder for this run's generated data, removed when the program ends.
 std::string BenchScratchFolder();

@@ -6,8 +6,14 @@
 #include <QDir>
 #include <QFileInfo>
 
-QString PrepareTableFolder(const QString& executableFolder, const QString& userDataFolder) {
-    const QString beside = QDir(executableFolder).filePath(TableFolderName);
+namespace {
+QString BesideFolder(const QString& executableFolder) {
+    return QDir(executableFolder).filePath(TableFolderName);
+}
+} // namespace
+
+QString TableFolder(const QString& executableFolder, const QString& userDataFolder) {
+    const QString beside = BesideFolder(executableFolder);
     if (QFileInfo(beside).isDir())
         return QDir::toNativeSeparators(beside);
     // Without a home the tables would land in whatever folder the program was started from.
@@ -16,9 +22,14 @@ QString PrepareTableFolder(const QString& executableFolder, const QString& userD
                                         "Data folder beside it (%1) and no home folder (set "
                                         "HOME).")
                              .arg(QDir::toNativeSeparators(beside)));
-    QString own = QDir::toNativeSeparators(QDir(userDataFolder).filePath(TableFolderName));
-    MakeMissingTableFiles(own);
-    return own;
+    return QDir::toNativeSeparators(QDir(userDataFolder).filePath(TableFolderName));
+}
+
+QString PrepareTableFolder(const QString& executableFolder, const QString& userDataFolder) {
+    QString folder = TableFolder(executableFolder, userDataFolder);
+    if (!QFileInfo(BesideFolder(executableFolder)).isDir())
+        MakeMissingTableFiles(folder);
+    return folder;
 }
 
 QString TablePathIn(const QString& folder, const QString& fileName) {

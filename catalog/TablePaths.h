@@ -9,9 +9,11 @@ inline const QString TableFolderName = QStringLiteral("Data");
 inline const QString CatalogTableFileName = QStringLiteral("GeneralData.db");
 inline const QString StagingTableFileName = QStringLiteral("SelectedData.db");
 
-// The folder beside the executable if it exists, as it is; else the one in the user's data
-// folder, made with any missing table file. Throws TDataError naming the folder or file that
-// cannot be made.
+// The folder beside the executable if it exists, else the one in the user's data folder, as
+// they are: nothing is made. Throws TDataError when there is no user's data folder.
+QString TableFolder(const QString& executableFolder, const QString& userDataFolder);
+// TableFolder, with any missing table file made in the user's data folder. Throws TDataError
+// naming the folder or file that cannot be made.
 QString PrepareTableFolder(const QString& executableFolder, const QString& userDataFolder);
 
 // The table file of that name in `folder`, with native separators.

@@ -5,6 +5,7 @@
 #include "widgets/MessageService.h"
 #include "widgets/UserCommand.h"
 #include "widgets/WaitCursor.h"
+#include "windows/WindowPieces.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -130,13 +131,9 @@ void TFormFind::FormClose() {
     hide();
 }
 
-// Disabling the main window (while the insert-data window shows) disables its children, this
-// window too; it stays usable, as a window of its own.
 void TFormFind::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::EnabledChange && !isEnabled() &&
-        !testAttribute(Qt::WA_ForceDisabled))
-        setEnabled(true);
+    StayEnabledBesideParent(*this, *event);
 }
 
 void TFormFind::closeEvent(QCloseEvent* event) {

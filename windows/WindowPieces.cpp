@@ -4,6 +4,7 @@
 #include "catalog/TableCursor.h"
 #include "widgets/records/DataSource.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
@@ -105,4 +106,8 @@ void ShowBeside(QWidget& window, QWidget* mainWindow, bool& placed) {
     }
     window.raise();
     window.activateWindow();
-}
+    void StayEnabledBesideParent(QWidget & window, const QEvent& event) {
+        if (event.type() == QEvent::EnabledChange && !window.isEnabled() &&
+            !window.testAttribute(Qt::WA_ForceDisabled))
+            window.setEnabled(true);
+    }

@@ -1,7 +1,8 @@
 #pragma once
 // The pieces the windows build alike: navy labels, raised panels, buttons, the three-panel
 // status bar with its record counter, the four catalog columns of a grid, counts as the user
-// reads them, and the work that writes to the catalogue beside the main window's cursor.
+// reads them, the work that writes to the catalogue beside the main window's cursor, and a
+// tool window that stays usable beside a greyed main window.
 
 #include "widgets/records/RecordGrid.h"
 
@@ -9,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+class QEvent;
 class QFrame;
 class QLabel;
 class QPoint;
@@ -46,3 +48,6 @@ void ShowBeside(QWidget& window, QWidget* mainWindow, bool& placed);
 // window's pending edit is posted first, so nothing typed is lost or left behind, and its
 // cursor shows the rows as they are afterwards, also when the work fails.
 void WriteBesideMainWindow(TDataSource& mainSource, const std::function<void()>& work);
+// For a window's changeEvent, when its parent is the main window: greying the main window
+// (while the insert-data window shows) greys its child windows too, and this one stays usable.
+void StayEnabledBesideParent(QWidget& window, const QEvent& event);

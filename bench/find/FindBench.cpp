@@ -155,12 +155,7 @@ void Check(bool good, const char* what) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The offscreen platform says at every window shown or raised that it cannot.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
-        if (!message.startsWith(QLatin1String("This plugin does not support")))
-            std::fprintf(stderr, "%s\n", qPrintable(message));
-    });
+    UseOffscreenPlatform();
     QApplication application(argc, argv);
     const QString big = FilledCatalog("big.db", BigRows);
     const QString small = FilledCatalog("small.db", SmallRows);

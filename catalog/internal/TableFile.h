@@ -8,8 +8,8 @@
 //
 // One idea a source file: TableFileConnection.cpp (opening, the schema, the engine's errors),
 // TableFileOtherWriters.cpp (noticing another program's commits), TableFileReads.cpp (the row
-// map and the block cache), TableFileSearch.cpp (the search's own rule of matching) and
-// TableFileWrites.cpp (the writes and bulk work).
+// map and the block cache), TableFileSearch.cpp ("Find") and TableFileWrites.cpp (the writes
+// and bulk work).
 
 #include "catalog/CatalogRecord.h"
 #include "catalog/DataError.h"
@@ -58,7 +58,8 @@ public:
     void ForgetCachedRows();
     // The rowid of the first row from `fromRowId` on whose `field` holds `text`, with the
     // letters a to z matched in either case and every other character as it stands; 0 when
-    // no row does. `text` is plain text, never a pattern.
+    // no row does. `text` is plain text, never a pattern. The search index answers where the
+    // file keeps it whole.
     qint64 FirstRowContaining(int field, const QString& text, qint64 fromRowId);
 
     // Both return the row as it is stored now.
@@ -84,6 +85,7 @@ private:
     void Connect();
     void OpenConnection(const QString& uri, int flags);
     void RegisterSearch();
+    void LookForSearchIndex();
     void ReadSchema();
     bool PathNamesOpenedFile() const;
     void RequireOpenedFile() const;
@@ -135,6 +137,8 @@ private:
     const volatile quint64* SharedHeader = nullptr;
     std::array<int, CatalogFieldCount> FieldSizes{};
     std::array<bool, CatalogFieldCount> FieldPresent{};
+    // The file keeps its whole search index: "Find" asks it instead of reading every row.
+    bool SearchIndexed = false;
     qint64 SchemaVersion = 0;
     // False while another program's schema cannot be read: every look fails until it can.
     bool SchemaSound = true;

@@ -194,6 +194,7 @@ void TTableFile::ReadSchema() {
     if (rowNumbers.Prepare(Connection, "SELECT rowid FROM records LIMIT 0") != SQLITE_OK)
         Fail(QStringLiteral("The catalog table has no row numbers (it was made without "
                             "rowid): its rows cannot be told apart."));
+    LookForSearchIndex();
 }
 
 QString TTableFile::MissingField() const {

@@ -32,8 +32,9 @@ struct TDeleteWhenFound {
             connection, SQLITE_TRACE_ROW,
             [](unsigned, void*, void* row, void*) {
                 auto* query = static_cast<sqlite3_stmt*>(row);
-                if (Gone && sqlite3_column_count(query) == 1 &&
-                    sqlite3_column_int64(query, 0) == Gone)
+                // The search's rows: each rowid with 1 when it matches.
+                if (Gone && sqlite3_column_count(query) == 2 &&
+                    sqlite3_column_int64(query, 0) == Gone && sqlite3_column_int(query, 1) == 1)
                     Table->ExecuteElsewhere(QStringLiteral("DELETE FROM records WHERE rowid = %1")
                                                 .arg(std::exchange(Gone, 0)));
                 return 0;
