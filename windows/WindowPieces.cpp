@@ -106,8 +106,10 @@ void ShowBeside(QWidget& window, QWidget* mainWindow, bool& placed) {
     }
     window.raise();
     window.activateWindow();
-    void StayEnabledBesideParent(QWidget & window, const QEvent& event) {
-        if (event.type() == QEvent::EnabledChange && !window.isEnabled() &&
-            !window.testAttribute(Qt::WA_ForceDisabled))
-            window.setEnabled(true);
-    }
+}
+
+void StayEnabledBesideParent(QWidget& window, const QEvent& event) {
+    if (event.type() == QEvent::EnabledChange && !window.isEnabled() &&
+        !window.testAttribute(Qt::WA_ForceDisabled))
+        window.setEnabled(true);
+}
