@@ -69,6 +69,8 @@ int main(int argc, char* argv[]) {
                      &TFormUpdateDisc::Show);
     QObject::connect(&FormDiscs, &TFormDiscs::ExportRequested, &CsvTransfer,
                      &TCsvTransfer::ExportDisc);
+    QObject::connect(&FormSearch, &TFormSearch::ExportRequested, &CsvTransfer,
+                     &TCsvTransfer::ExportMatching);
     FormZandrel.show();
     return TZandrelApplication::exec();
 }

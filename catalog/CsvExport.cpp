@@ -2,9 +2,11 @@
 
 #include "catalog/internal/CatalogConnection.h"
 #include "catalog/internal/FieldSql.h"
+#include "catalog/internal/SearchSql.h"
 
 #include <QSaveFile>
 #include <array>
+#include <limits>
 
 namespace {
 // Rows written between two looks at the progress, and the bytes gathered before a write.
@@ -90,23 +92,45 @@ private:
     QByteArray Buffer;
 };
 
-// The query that gives the rows, with ?1 bound to the label or each listed rowid.
-QByteArray RowsQuery(const TExportRows& rows) {
+// The texts a query is bound to, which must live as long as it.
+struct TBoundTexts {
+    QByteArray Label;
+    QByteArray Folded;
+    QByteArray Trigrams;
+};
+
+// The query that gives the rows, with what it looks for bound.
+void PrepareRows(TCatalogConnection& connection, TSqliteStatement& query, const TExportRows& rows,
+                 TBoundTexts& bound) {
     const QByteArray select = "SELECT rowid, " + FieldList() + " FROM records";
     switch (rows.Kind) {
     case TExportRows::TKind::Catalogue:
-        return select + " ORDER BY rowid";
+        connection.Prepare(query, select + " ORDER BY rowid");
+        return;
     case TExportRows::TKind::Disc:
-        return select + " WHERE " + DiscCondition(rows.Label) + " ORDER BY rowid";
-    case TExportRows::TKind::Listed:
+        connection.Prepare(query,
+                           select + " WHERE " + DiscCondition(rows.Label) + " ORDER BY rowid");
+        query.BindText(1, bound.Label);
+        return;
+    case TExportRows::TKind::Matching:
         break;
     }
-    return select + " WHERE rowid = ?1";
+    if (RegisterContainsFolded(connection.Handle()) != SQLITE_OK)
+        connection.Fail();
+    bound.Folded = FoldedText(rows.Text);
+    if (connection.Value(WholeIndexQuery) != 0)
+        bound.Trigrams = TrigramQuery(rows.Text);
+    connection.Prepare(query, MatchesOnlySql(rows.Field, !bound.Trigrams.isEmpty()));
+    query.BindInt64(1, std::numeric_limits<qint64>::min());
+    query.BindText(2, bound.Folded);
+    if (!bound.Trigrams.isEmpty())
+        query.BindText(3, bound.Trigrams);
 }
 
+// The rows to write, for the progress; 0 (not known) for a search's, which would cost a pass.
 qint64 RowCount(TCatalogConnection& connection, const TExportRows& rows, const QByteArray& label) {
-    if (rows.Kind == TExportRows::TKind::Listed)
-        return qint64(rows.RowIds.size());
+    if (rows.Kind == TExportRows::TKind::Matching)
+        return 0;
     TSqliteStatement count;
     connection.Prepare(count,
                        rows.Kind == TExportRows::TKind::Disc
@@ -123,39 +147,24 @@ TExportResult ExportRows(const QString& catalogPath, const TExportRows& rows,
     TCatalogConnection connection(catalogPath, TCatalogConnection::TAccess::AsAllowed);
     // One snapshot of the catalogue for the whole file.
     connection.Execute("BEGIN");
-    const QByteArray label = rows.Label.toUtf8();
+    TBoundTexts bound{rows.Label.toUtf8(), {}, {}};
     TExportResult result;
-    const qint64 total = RowCount(connection, rows, label);
+    const qint64 total = RowCount(connection, rows, bound.Label);
     TCsvWriter writer(csvPath, result);
     for (int field = 0; field < CatalogFieldCount; ++field)
         writer.Add(CatalogFields[size_t(field)].Name, 0, field == 0);
     writer.EndLine();
 
     TSqliteStatement query;
-    connection.Prepare(query, RowsQuery(rows));
-    const auto writeRows = [&] {
-        while (connection.Step(query)) {
-            if (result.Rows % RowsBetweenLooks == 0 && !progress(result.Rows, total))
-                return false;
-            const qint64 rowId = query.ColumnInt64(0);
-            for (int field = 0; field < CatalogFieldCount; ++field)
-                writer.Add(query.ColumnBytes(field + 1), rowId, field == 0);
-            writer.EndLine();
-            ++result.Rows;
-        }
-        return true;
-    };
-    if (rows.Kind == TExportRows::TKind::Listed) {
-        for (const qint64 rowId : rows.RowIds) {
-            query.BindInt64(1, rowId);
-            if (!writeRows())
-                return result;
-            query.Reset();
-        }
-    } else {
-        query.BindText(1, label);
-        if (!writeRows())
+    PrepareRows(connection, query, rows, bound);
+    while (connection.Step(query)) {
+        if (result.Rows % RowsBetweenLooks == 0 && !progress(result.Rows, total))
             return result;
+        const qint64 rowId = query.ColumnInt64(0);
+        for (int field = 0; field < CatalogFieldCount; ++field)
+            writer.Add(query.ColumnBytes(field + 1), rowId, field == 0);
+        writer.EndLine();
+        ++result.Rows;
     }
     if (!progress(result.Rows, total))
         return result;

@@ -6,26 +6,27 @@
 #include "catalog/WorkProgress.h"
 
 #include <QString>
-#include <vector>
 
-// The rows an export writes: the whole catalogue or one disc in record order, or rows listed
-// by their rowids (a search's results) in the order listed.
+// The rows an export writes, in record order: the whole catalogue, one disc, or the rows a
+// search finds (whose `Field`, or any field for AllFields, holds `Text` as "Find" reads it),
+// looked for again as the export reads, so no list of them is ever held.
 struct TExportRows {
-    enum class TKind { Catalogue, Disc, Listed };
+    enum class TKind { Catalogue, Disc, Matching };
     TKind Kind = TKind::Catalogue;
     QString Label;
-    std::vector<qint64> RowIds;
+    QString Text;
+    int Field = 0;
 
     static TExportRows Catalogue() { return {}; }
-    static TExportRows Disc(const QString& label) { return {TKind::Disc, label, {}}; }
-    static TExportRows Listed(std::vector<qint64> rowIds) {
-        return {TKind::Listed, {}, std::move(rowIds)};
+    static TExportRows Disc(const QString& label) { return {TKind::Disc, label, {}, 0}; }
+    static TExportRows Matching(const QString& text, int field) {
+        return {TKind::Matching, {}, text, field};
     }
 };
 
 struct TExportResult {
     bool Complete = false; // false when cancelled: no file was written
-    qint64 Rows = 0;       // a listed row deleted meanwhile is not written
+    qint64 Rows = 0;
     // Values that were not UTF-8 text in the catalogue (another program's bytes), written
     // with U+FFFD for each byte that was not; and the rowid of the first such row.
     qint64 NotText = 0;

@@ -48,6 +48,13 @@ private:
 QString CatalogueOf(const TDataSource& mainSource) {
     return mainSource.DataSet()->TableName();
 }
+
+// A file name offered for `words` (a label, a searched text): no folder separators in it.
+QString CsvNameFor(const QString& words, const QString& whenEmpty) {
+    QString name = words.isEmpty() ? whenEmpty : words;
+    name.replace(u'/', u'_').replace(u'\\', u'_');
+    return name + QStringLiteral(".csv");
+}
 } // namespace
 
 TCsvTransfer::TCsvTransfer(TMessageService& messages, TPromptService& prompts,
@@ -64,15 +71,14 @@ void TCsvTransfer::ExportCatalogue() {
 
 void TCsvTransfer::ExportDisc(const QString& label) {
     RunUserCommand(Messages, [this, &label] {
-        QString name = label.isEmpty() ? QStringLiteral("no label") : label;
-        name.replace(u'/', u'_').replace(u'\\', u'_');
-        Export(TExportRows::Disc(label), name + QStringLiteral(".csv"));
+        Export(TExportRows::Disc(label), CsvNameFor(label, QStringLiteral("no label")));
     });
 }
 
-void TCsvTransfer::ExportListed(std::vector<qint64> rowIds, const QString& suggestedName) {
-    RunUserCommand(Messages,
-                   [&] { Export(TExportRows::Listed(std::move(rowIds)), suggestedName); });
+void TCsvTransfer::ExportMatching(const QString& text, int field) {
+    RunUserCommand(Messages, [this, &text, field] {
+        Export(TExportRows::Matching(text, field), CsvNameFor(text, QStringLiteral("search")));
+    });
 }
 
 void TCsvTransfer::Import() {

@@ -23,8 +23,8 @@ public:
     // Each runs inside its own error boundary.
     void ExportCatalogue();
     void ExportDisc(const QString& label);
-    // The rows of a search, offered under `suggestedName`.
-    void ExportListed(std::vector<qint64> rowIds, const QString& suggestedName);
+    // The rows whose `field` (or any field for AllFields) holds `text`, as the search finds them.
+    void ExportMatching(const QString& text, int field);
     void Import();
 
 private:

@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -39,9 +40,16 @@ TFormSearch::TFormSearch(TMessageService& messages, QString catalogPath, QWidget
     layout->addLayout(CreateChoices());
     CreateGrid();
     layout->addWidget(GridResults, 1);
+    auto* bottom = new QHBoxLayout;
     LabelCount = new QLabel(this);
     LabelCount->setObjectName(QStringLiteral("LabelCount"));
-    layout->addWidget(LabelCount);
+    bottom->addWidget(LabelCount, 1);
+    ButtonExport = PushButton(this, "ButtonExport", QStringLiteral("Export..."), {});
+    bottom->addWidget(ButtonExport);
+    layout->addLayout(bottom);
+    connect(ButtonExport, &QPushButton::clicked, this, [this] {
+        emit ExportRequested(EditText->text(), ComboBoxField->currentData().toInt());
+    });
     resize(InitialSize);
 
     connect(Model, &TSearchModel::CountChanged, this, &TFormSearch::ShowCount);
@@ -197,14 +205,13 @@ bool TFormSearch::eventFilter(QObject* watched, QEvent* event) {
 }
 
 QString TFormSearch::CountText(qint64 rows) {
-    if (rows == 0)
-        return QStringLiteral("No rows");
-    if (rows == 1)
-        return QStringLiteral("1 row");
-    return QStringLiteral("%1 rows").arg(QLocale().toString(rows));
+    return rows == 0 ? QStringLiteral("No rows")
+                     : Counted(rows, QStringLiteral("row"), QStringLiteral("rows"));
 }
 
+// Export is offered while there is a search whose rows are not known to be none.
 void TFormSearch::ShowCount() {
+    ButtonExport->setEnabled(Model->Searching() && (!Model->Counted() || Model->Count() > 0));
     if (!Model->Searching())
         LabelCount->clear();
     else if (!Model->Counted())

@@ -9,6 +9,7 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QTableView;
 class TMessageService;
 class TSearchModel;
@@ -38,6 +39,8 @@ public:
 signals:
     // A result was chosen: the main window makes the row its current row, or says why not.
     void GoToRowRequested(qint64 rowId);
+    // "Export...": the rows whose `field` (or any field) holds `text`, to a CSV file.
+    void ExportRequested(const QString& text, int field);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -59,5 +62,6 @@ private:
     QComboBox* ComboBoxField = nullptr;
     QTableView* GridResults = nullptr;
     QLabel* LabelCount = nullptr;
+    QPushButton* ButtonExport = nullptr;
     bool Placed = false;
 };

@@ -42,6 +42,13 @@ QByteArray Verdict(int field) {
     return any + ")";
 }
 
+// The rows from rowid ?1 on: all of them, or those the trigram query ?3 proposes.
+QByteArray RowsFrom(bool indexed) {
+    return indexed ? " FROM records_search s JOIN records r ON r.rowid = s.rowid "
+                     "WHERE records_search MATCH ?3 AND s.rowid >= ?1"
+                   : " FROM records r WHERE r.rowid >= ?1";
+}
+
 } // namespace
 
 int RegisterContainsFolded(sqlite3* connection) {
@@ -87,10 +94,11 @@ const char* const WholeIndexQuery =
     "'records_search_delete', 'records_search_update'))";
 
 QByteArray MatchingRowsSql(int field, bool indexed, bool values) {
-    const QByteArray columns =
-        "SELECT r.rowid, " + Verdict(field) + (values ? ", " + FieldList("r.") : QByteArray());
-    if (!indexed)
-        return columns + " FROM records r WHERE r.rowid >= ?1 ORDER BY r.rowid";
-    return columns + " FROM records_search s JOIN records r ON r.rowid = s.rowid "
-                     "WHERE records_search MATCH ?3 AND s.rowid >= ?1 ORDER BY s.rowid";
+    return "SELECT r.rowid, " + Verdict(field) + (values ? ", " + FieldList("r.") : QByteArray()) +
+           RowsFrom(indexed) + " ORDER BY r.rowid";
+}
+
+QByteArray MatchesOnlySql(int field, bool indexed) {
+    return "SELECT r.rowid, " + FieldList("r.") + RowsFrom(indexed) + " AND " + Verdict(field) +
+           " ORDER BY r.rowid";
 }

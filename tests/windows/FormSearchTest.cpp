@@ -1,6 +1,6 @@
 // The search window beside the real main window, driven by keys: the results and the count
 // follow every keystroke, a count still going on is dropped by the next key, and Enter makes
-// the chosen row the main window's, or says why it cannot.
+// the chosen row the main window's, or says why it cannot; Export asks for the rows shown.
 
 #include "windows/FormSearch.h"
 #include "ScriptedMessages.h"
@@ -13,6 +13,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 #include <memory>
@@ -53,6 +55,7 @@ private:
         return child;
     }
     QLineEdit* Text() const { return Child<QLineEdit>("EditText"); }
+    QPushButton* Export() const { return Child<QPushButton>("ButtonExport"); }
     QString CountLine() const { return Child<QLabel>("LabelCount")->text(); }
     // The file names the results show, and the rowids behind them.
     QStringList Files() const;
@@ -132,7 +135,15 @@ void FormSearchTest::resultsFollowEveryKeystroke() {
         QCOMPARE(Files(), expected.mid(0, Files().size()));
         QTRY_COMPARE(CountLine(), countLines[typed - 1]);
         QCOMPARE(Files(), expected);
+        QCOMPARE(Export()->isEnabled(), !expected.isEmpty());
     }
+    // Export asks for the rows of the search shown, when there are any.
+    QSignalSpy exports(Search.get(), &TFormSearch::ExportRequested);
+    QTest::mouseClick(Export(), Qt::LeftButton);
+    if (countLines.last() == QLatin1String("No rows"))
+        QCOMPARE(exports.count(), 0);
+    else
+        QCOMPARE(exports, (QList<QVariantList>{{text, column}}));
 }
 
 // Unindexed, every row is read: a key while the count goes on starts the next search at once.
