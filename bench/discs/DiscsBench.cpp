@@ -36,54 +36,6 @@ const TWorkProgress Unwatched = [](qint64, qint64) {
     return true;
 };
 
-void ExecuteOrExit(const QString& path, const QByteArray& sql) {
-    sqlite3* connection = nullptr;
-    char* error = nullptr;
-    if (sqlite3_open(path.toUtf8().constData(), &connection) != SQLITE_OK ||
-        sqlite3_exec(connection, sql.constData(), nullptr, nullptr, &error) != SQLITE_OK) {
-        std::fprintf(stderr, "%s: %s\n", sql.constData(), error ? error : "?");
-        std::exit(1);
-    }
-    sqlite3_close(connection);
-}
-
-void ExpectOrExit(bool holds, const char* what) {
-    if (!holds) {
-        std::fprintf(stderr, "%s\n", what);
-        std::exit(1);
-    }
-}
-
-void UpgradeOrExit(const QString& path) {
-    ExpectOrExit(UpgradeCatalog(path, Unwatched), "the catalogue could not be prepared");
-}
-
-// The cached catalogue of `discs` discs, prepared as the program prepares a file on first
-// open, kept beside it. At ten million rows the search index would take long to build and the
-// discs window never reads it: empty stand-ins of its objects let the preparation make the
-// table of discs alone.
-QString CachedPreparedCatalog(int discs, int filesPerDisc, bool withSearchIndex) {
-    const QString plain = CachedCatalog(discs, filesPerDisc);
-    const QString path = plain.chopped(3) + (withSearchIndex ? "-prepared.db" : "-discs.db");
-    if (QFile::exists(path))
-        return path;
-    const QString making = CopyOfCatalog(plain, path + ".making");
-    const QByteArray standIns =
-        "CREATE TABLE records_search (x);"
-        "CREATE TRIGGER records_search_insert AFTER INSERT ON records WHEN 0 BEGIN SELECT 1; END;"
-        "CREATE TRIGGER records_search_delete AFTER DELETE ON records WHEN 0 BEGIN SELECT 1; END;"
-        "CREATE TRIGGER records_search_update AFTER UPDATE ON records WHEN 0 BEGIN SELECT 1; END;";
-    if (!withSearchIndex)
-        ExecuteOrExit(making, standIns);
-    UpgradeOrExit(making);
-    if (!withSearchIndex)
-        ExecuteOrExit(making, "DROP TRIGGER records_search_insert; DROP TRIGGER "
-                              "records_search_delete; DROP TRIGGER records_search_update; "
-                              "DROP TABLE records_search;");
-    ExpectOrExit(QFile::rename(making, path), "cannot keep the prepared catalogue");
-    return path;
-}
-
 class TNoPrompts : public TPromptService {
 public:
     QString SaveFileName(QWidget*, const QString&, const QString&) override { return {}; }

@@ -98,6 +98,11 @@ QByteArray MatchingRowsSql(int field, bool indexed, bool values) {
            RowsFrom(indexed) + " ORDER BY r.rowid";
 }
 
+QByteArray FirstMatchBetweenSql(int field) {
+    return "SELECT r.rowid FROM records r WHERE r.rowid BETWEEN ?1 AND ?4 AND " + Verdict(field) +
+           " ORDER BY r.rowid LIMIT 1";
+}
+
 QByteArray MatchesOnlySql(int field, bool indexed) {
     return "SELECT r.rowid, " + FieldList("r.") + RowsFrom(indexed) + " AND " + Verdict(field) +
            " ORDER BY r.rowid";

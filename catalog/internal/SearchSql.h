@@ -28,5 +28,9 @@ extern const char* const WholeIndexQuery;
 // `indexed` only the rows the trigram query ?3 proposes. A caller steps through the rows one
 // at a time, so it can stop between any two however few of them match.
 QByteArray MatchingRowsSql(int field, bool indexed, bool values);
+// The first row from rowid ?1 to rowid ?4 whose `field` holds the folded text ?2: the rows
+// read one after the other, none handed over but the match.
+QByteArray FirstMatchBetweenSql(int field);
+
 // Only the rows that match, from rowid ?1 on, each as its rowid and its four fields.
 QByteArray MatchesOnlySql(int field, bool indexed);

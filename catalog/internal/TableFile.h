@@ -86,6 +86,9 @@ private:
     void OpenConnection(const QString& uri, int flags);
     void RegisterSearch();
     void LookForSearchIndex();
+    qint64 FirstMatchBetween(int field, const QByteArray& folded, qint64 fromRowId, qint64 toRowId);
+    qint64 FirstProposedMatch(int field, const QByteArray& folded, const QByteArray& trigrams,
+                              qint64 fromRowId);
     void ReadSchema();
     bool PathNamesOpenedFile() const;
     void RequireOpenedFile() const;
@@ -161,4 +164,6 @@ private:
     TSqliteStatement BackwardBlockQuery;
     TSqliteStatement InsertStatement;
     TSqliteStatement DeleteStatement;
+    // "Find" and "Find Next" in the nearest rows, in each field (AllFields first).
+    std::array<TSqliteStatement, CatalogFieldCount + 1> FindStatements;
 };

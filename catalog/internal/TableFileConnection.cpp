@@ -62,6 +62,7 @@ TTableFile::~TTableFile() {
     BackwardBlockQuery = {};
     InsertStatement = {};
     DeleteStatement = {};
+    FindStatements = {};
     sqlite3_close_v2(Connection);
 }
 
