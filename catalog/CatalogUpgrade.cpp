@@ -3,6 +3,7 @@
 #include "catalog/CatalogFields.h"
 #include "catalog/DataError.h"
 #include "catalog/internal/CatalogConnection.h"
+#include "catalog/internal/DiscCounts.h"
 #include "catalog/internal/FieldSql.h"
 #include "catalog/internal/WriteAccess.h"
 
@@ -82,8 +83,9 @@ TPart DiscTable() {
         " AND Files = 0; UPDATE discs SET Files = Files - 1 WHERE Label = " + label("old.") +
         "; DELETE FROM discs WHERE Label = " + label("old.") + " AND Files = 0; ";
     return {
-        {"discs", "disc_folders", "records_label", "records_discs_insert", "records_discs_delete",
-         "records_discs_update", "disc_folders_insert", "disc_folders_delete"},
+        {"discs", "disc_folders", DiscCountsPausedTable, "records_label", "records_discs_insert",
+         "records_discs_delete", "records_discs_update", "disc_folders_insert",
+         "disc_folders_delete"},
         "DROP TRIGGER IF EXISTS records_discs_insert;"
         "DROP TRIGGER IF EXISTS records_discs_delete;"
         "DROP TRIGGER IF EXISTS records_discs_update;"
@@ -91,11 +93,15 @@ TPart DiscTable() {
         "DROP TRIGGER IF EXISTS disc_folders_delete;"
         "DROP INDEX IF EXISTS records_label;"
         "DROP TABLE IF EXISTS discs;"
-        "DROP TABLE IF EXISTS disc_folders;",
+        "DROP TABLE IF EXISTS disc_folders;"
+        "DROP TABLE IF EXISTS " +
+            QByteArray(DiscCountsPausedTable) + ";",
         "CREATE TABLE discs (Label TEXT PRIMARY KEY, Files INTEGER NOT NULL, "
         "Folders INTEGER NOT NULL) WITHOUT ROWID;"
         "CREATE TABLE disc_folders (Label TEXT, Directory TEXT, Files INTEGER NOT NULL, "
-        "PRIMARY KEY (Label, Directory)) WITHOUT ROWID;",
+        "PRIMARY KEY (Label, Directory)) WITHOUT ROWID;"
+        "CREATE TABLE " +
+            QByteArray(DiscCountsPausedTable) + " (Paused INTEGER);",
         "INSERT INTO disc_folders (Label, Directory, Files) SELECT " + label("") + ", " +
             folder("") +
             ", count(*) FROM records WHERE rowid BETWEEN ?1 AND ?2 GROUP BY 1, 2 "
@@ -104,7 +110,9 @@ TPart DiscTable() {
         "disc_folders GROUP BY Label;"
         "CREATE INDEX records_label ON records (" +
             QuotedField(LabelField) + ");",
-        "CREATE TRIGGER records_discs_insert AFTER INSERT ON records BEGIN " + addNew +
+        "CREATE TRIGGER records_discs_insert AFTER INSERT ON records WHEN NOT EXISTS (SELECT 1 "
+        "FROM " +
+            QByteArray(DiscCountsPausedTable) + ") BEGIN " + addNew +
             "END;"
             "CREATE TRIGGER records_discs_delete AFTER DELETE ON records BEGIN " +
             dropOld +

@@ -49,6 +49,12 @@ QByteArray RowsFrom(bool indexed) {
                    : " FROM records r WHERE r.rowid >= ?1";
 }
 
+// In record order, as the table that leads gives its rows: ordered by the other's rowid, the
+// engine would gather and sort every match before the first.
+QByteArray InRowIdOrder(bool indexed) {
+    return indexed ? " ORDER BY s.rowid" : " ORDER BY r.rowid";
+}
+
 } // namespace
 
 int RegisterContainsFolded(sqlite3* connection) {
@@ -95,7 +101,7 @@ const char* const WholeIndexQuery =
 
 QByteArray MatchingRowsSql(int field, bool indexed, bool values) {
     return "SELECT r.rowid, " + Verdict(field) + (values ? ", " + FieldList("r.") : QByteArray()) +
-           RowsFrom(indexed) + " ORDER BY r.rowid";
+           RowsFrom(indexed) + InRowIdOrder(indexed);
 }
 
 QByteArray FirstMatchBetweenSql(int field) {
@@ -105,5 +111,5 @@ QByteArray FirstMatchBetweenSql(int field) {
 
 QByteArray MatchesOnlySql(int field, bool indexed) {
     return "SELECT r.rowid, " + FieldList("r.") + RowsFrom(indexed) + " AND " + Verdict(field) +
-           " ORDER BY r.rowid";
+           InRowIdOrder(indexed);
 }

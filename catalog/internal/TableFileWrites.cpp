@@ -1,5 +1,6 @@
 #include "catalog/internal/TableFile.h"
 
+#include "catalog/internal/DiscCounts.h"
 #include "catalog/internal/FieldSql.h"
 
 #include <QFileInfo>
@@ -164,25 +165,35 @@ qint64 TTableFile::AppendRowsOf(const QString& source) {
         throw TDataError(EngineText(result), TDataError::TSubject::File, source);
     }
     // Each value is cut as a cursor cuts it: to the field's size in characters.
-    QByteArray values;
-    for (int field = 0; field < CatalogFieldCount; ++field) {
+    const auto valueOf = [this](int field) {
         const QByteArray name = QuotedField(field);
-        values +=
-            (field ? ", " : "") + (FieldSizes[size_t(field)] > 0
-                                       ? "substr(coalesce(" + name + ", ''), 1, " +
-                                             QByteArray::number(FieldSizes[size_t(field)]) + ")"
-                                       : "coalesce(" + name + ", '')");
-    }
+        return FieldSizes[size_t(field)] > 0
+                   ? "substr(coalesce(" + name + ", ''), 1, " +
+                         QByteArray::number(FieldSizes[size_t(field)]) + ")"
+                   : "coalesce(" + name + ", '')";
+    };
+    QByteArray values;
+    for (int field = 0; field < CatalogFieldCount; ++field)
+        values += (field ? ", " : "") + valueOf(field);
     qint64 appended = 0;
     qint64 lastBefore = 0;
     bool followOn = false;
     try {
         WriteInTransaction([&] {
             lastBefore = SingleValue("SELECT coalesce(max(rowid), 0) FROM records");
+            const bool countsDiscs =
+                SingleValue("SELECT count(*) FROM main.sqlite_schema WHERE name = '" +
+                            QByteArray(DiscCountsPausedTable) + "'") != 0;
+            if (countsDiscs)
+                Execute(PauseDiscCountsSql().constData());
             Execute(("INSERT INTO main.records (" + FieldList() + ") SELECT " + values +
                      " FROM source.records ORDER BY rowid")
                         .constData());
             appended = sqlite3_changes64(Connection);
+            if (countsDiscs)
+                Execute(CountAppendedDiscsSql(valueOf(LabelField), valueOf(DirectoryField),
+                                              "source.records")
+                            .constData());
             // The engine's usual rowids follow on from the last row; only then can the map
             // grow by a run instead of counting a million rows again.
             followOn =

@@ -98,11 +98,12 @@ void DiscTableTest::theTableFollowsEveryWriter() {
     TTableCursor cursor(QStringLiteral("TableData"));
     cursor.SetTableName(table.Path);
     cursor.Open();
+    TTableFixture staging;
     for (int step = 0; step < 400; ++step) {
         const QString label = Pick(random, Labels);
         const QString folder = Pick(random, Folders);
         QString sql;
-        switch (random.bounded(6)) {
+        switch (random.bounded(7)) {
         case 0:
             sql = QStringLiteral("INSERT INTO records VALUES (%1, %2, %3, '')")
                       .arg(label, folder, Pick(random, Files));
@@ -124,6 +125,13 @@ void DiscTableTest::theTableFollowsEveryWriter() {
             break;
         case 4:
             cursor.AppendRecord({label.mid(1).chopped(1), folder.mid(1).chopped(1), "x", ""});
+            break;
+        case 5: // a staging table appended whole, its labels cut to the field's size
+            staging.ExecuteElsewhere(
+                QStringLiteral("DELETE FROM records; INSERT INTO records VALUES (%1, %2, 'x', ''), "
+                               "('%3', %2, 'y', ''), (%1, NULL, 'z', '')")
+                    .arg(label, folder, QString(random.bounded(30, 36), u'L')));
+            cursor.AppendRowsOf(staging.Path);
             break;
         default:
             if (cursor.RecordCount() > 0) {
