@@ -20,7 +20,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -32,7 +31,6 @@ constexpr int PanelBottomHeight = 41;
 constexpr int LabelLength = 11; // a buffer of 12 with its terminator
 
 const QString SelectDataCaption = QStringLiteral("Select Data");
-const QString StopCaption = QStringLiteral("Stop");
 
 // To follow on after a semicolon: "The disk is full" becomes "the disk is full".
 QString FirstLetterLowered(QString text) {
@@ -336,29 +334,24 @@ void TFormInsertData::SelectTree() {
     FilesFound = 0;
     TotalBytes = 0;
     HideAfterScan = false;
-    {
-        ButtonSelectData->setText(StopCaption);
-        SetCommandsEnabled(false);
-        const TWaitCursor wait;
-        const auto restore = qScopeGuard([this] {
-            ButtonSelectData->setText(SelectDataCaption);
-            SetCommandsEnabled(true);
+    RunScanFromButton(
+        *ButtonSelectData, [this](bool enabled) { SetCommandsEnabled(enabled); },
+        [this] {
+            ScanBatch.emplace(TableToExportSelect);
+            RowsInBatch = 0;
+            try {
+                TreeScannerSelect.StartSearch();
+                ScanBatch->Commit();
+            } catch (const TDataError& error) {
+                // The batches committed before stay in the staging table: the user must know, so
+                // as not to insert part of a disc unknowingly.
+                if (const qint64 kept = FilesFound - RowsInBatch; kept > 0)
+                    throw TDataError(QStringLiteral("%1 rows were kept; %2")
+                                         .arg(Formatted(kept), FirstLetterLowered(error.Cause)));
+                throw;
+            }
+            ScanBatch.reset();
         });
-        ScanBatch.emplace(TableToExportSelect);
-        RowsInBatch = 0;
-        try {
-            TreeScannerSelect.StartSearch();
-            ScanBatch->Commit();
-        } catch (const TDataError& error) {
-            // The batches committed before stay in the staging table: the user must know, so
-            // as not to insert part of a disc unknowingly.
-            if (const qint64 kept = FilesFound - RowsInBatch; kept > 0)
-                throw TDataError(QStringLiteral("%1 rows were kept; %2")
-                                     .arg(Formatted(kept), FirstLetterLowered(error.Cause)));
-            throw;
-        }
-        ScanBatch.reset();
-    }
     EndSelect();
     // The user closed the window meanwhile: the scan is over, and they asked to leave.
     if (HideAfterScan) {

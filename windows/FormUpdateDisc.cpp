@@ -18,14 +18,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScopeGuard>
 
 namespace {
 constexpr QSize InsideSize(345, 400);
 constexpr int SummaryTop = 336;
 
 const QString CompareCaption = QStringLiteral("Compare");
-const QString StopCaption = QStringLiteral("Stop");
 
 // "12 new files, 3 gone (1 of them with a comment), 4,985 unchanged".
 QString SummaryOf(const TDiscComparison& counts) {
@@ -172,16 +170,9 @@ void TFormUpdateDisc::Compare() {
     TreeScannerUpdate.FileMask = FilterComboBoxDirectory->ChosenMask();
     TreeScannerUpdate.InitialDirectory = DirectoryListBoxDirectory->CurrentFolder();
     HideAfterScan = false;
-    {
-        ButtonCompare->setText(StopCaption);
-        SetCommandsEnabled(false);
-        const TWaitCursor wait;
-        const auto restore = qScopeGuard([this] {
-            ButtonCompare->setText(CompareCaption);
-            SetCommandsEnabled(true);
-        });
-        TreeScannerUpdate.StartSearch();
-    }
+    RunScanFromButton(
+        *ButtonCompare, [this](bool enabled) { SetCommandsEnabled(enabled); },
+        [this] { TreeScannerUpdate.StartSearch(); });
     // The user closed the window meanwhile: the scan is over, and they asked to leave.
     if (HideAfterScan) {
         hide();

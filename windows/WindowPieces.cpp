@@ -2,6 +2,7 @@
 
 #include "catalog/CatalogFields.h"
 #include "catalog/TableCursor.h"
+#include "widgets/WaitCursor.h"
 #include "widgets/records/DataSource.h"
 
 #include <QEvent>
@@ -95,6 +96,19 @@ void WriteBesideMainWindow(TDataSource& mainSource, const std::function<void()>&
             cursor->Refresh();
     });
     work();
+}
+
+void RunScanFromButton(QPushButton& button, const std::function<void(bool)>& enableCommands,
+                       const std::function<void()>& scan) {
+    const QString caption = button.text();
+    button.setText(QStringLiteral("Stop"));
+    enableCommands(false);
+    const TWaitCursor wait;
+    const auto restore = qScopeGuard([&] {
+        button.setText(caption);
+        enableCommands(true);
+    });
+    scan();
 }
 
 void ShowBeside(QWidget& window, QWidget* mainWindow, bool& placed) {

@@ -44,6 +44,12 @@ QString LeftOutLine(qint64 count, const QString& first);
 // (`placed` still false) centres it on the main window, whose frame is known once shown.
 void ShowBeside(QWidget& window, QWidget* mainWindow, bool& placed);
 
+// Runs `scan` under the hour-glass, with `button` captioned "Stop" (its click stops the scan)
+// and the window's other commands turned off through `enableCommands`; the caption and the
+// commands come back however the scan ends.
+void RunScanFromButton(QPushButton& button, const std::function<void(bool)>& enableCommands,
+                       const std::function<void()>& scan);
+
 // Runs `work`, which writes to the catalogue through a connection of its own: the main
 // window's pending edit is posted first, so nothing typed is lost or left behind, and its
 // cursor shows the rows as they are afterwards, also when the work fails.
